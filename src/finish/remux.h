@@ -1,0 +1,23 @@
+// Gives the output the source's audio back through the external muxer.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "script/job_script.h"
+
+namespace camdrift {
+
+// Draws a number in 0..32767 for the temporary name.
+using NumberSource = std::function<int()>;
+
+enum class RemuxOutcome {
+    Replaced,        // the muxed file took the output's place
+    MuxerFailed,     // can't start, non-zero exit, killed, or no/empty file: output left as it was
+    NoFreeTempName,  // every temporary name is taken: the muxer never ran
+};
+
+// Runs the muxer named by job.muxerPath; called only when it is not empty.
+RemuxOutcome remuxAudio(const JobScript& job, const NumberSource& drawNumber);
+
+}  // namespace camdrift

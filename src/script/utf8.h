@@ -1,0 +1,13 @@
+// UTF-8 <-> UTF-16 conversions. Invalid UTF-8 decodes as U+FFFD; a lone
+// surrogate encodes as U+FFFD.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace camdrift {
+
+std::u16string decodeUtf8(std::string_view bytes);
+std::string encodeUtf8(std::u16string_view units);
+
+}  // namespace camdrift

@@ -1,0 +1,241 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <opencv2/videoio.hpp>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace testing_support {
+
+ScratchDir::ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "camdrift-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = buffer.data();
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    // A test may have made a folder read-only; give write access back first.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        }
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out) {
+        throw std::runtime_error("can't write " + path);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+void makeExecutable(const std::string& path) {
+    chmod(path.c_str(), 0755);
+}
+
+namespace {
+
+std::vector<std::string> buildEnvironment(const RunOptions& options) {
+    std::map<std::string, std::string> merged;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string text(*entry);
+        auto eq = text.find('=');
+        if (eq != std::string::npos) {
+            merged[text.substr(0, eq)] = text.substr(eq + 1);
+        }
+    }
+    for (const auto& name : options.unsetEnv) {
+        merged.erase(name);
+    }
+    for (const auto& [name, value] : options.env) {
+        merged[name] = value;
+    }
+    std::vector<std::string> result;
+    for (const auto& [name, value] : merged) {
+        result.push_back(name + "=" + value);
+    }
+    return result;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (auto& s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    std::vector<std::string> args = argv;
+    std::vector<std::string> envStrings = buildEnvironment(options);
+    std::vector<char*> argPointers = pointers(args);
+    std::vector<char*> envPointers = pointers(envStrings);
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        setsid();
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) {
+            _exit(126);
+        }
+        execve(argPointers[0], argPointers.data(), envPointers.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+
+    RunResult result;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[65536];
+            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        result.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.exitStatus = 128 + WTERMSIG(status);
+    }
+    return result;
+}
+
+std::string camdriftExe() {
+    return CAMDRIFT_EXE;
+}
+
+RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& options) {
+    std::vector<std::string> argv = {camdriftExe()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run(argv, options);
+}
+
+cv::Mat patternFrame(int width, int height, int frameIndex) {
+    cv::Mat frame(height, width, CV_8UC3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            frame.at<cv::Vec3b>(y, x) = cv::Vec3b(static_cast<uchar>(x * 7 + y * 3),
+                                                  static_cast<uchar>(y * 5 + x),
+                                                  static_cast<uchar>(frameIndex * 11 + x + y));
+        }
+    }
+    return frame;
+}
+
+bool writePatternVideo(const std::string& path, int width, int height, int frames, double fps) {
+    cv::VideoWriter writer;
+    writer.open(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('F', 'F', 'V', '1'), fps,
+                cv::Size(width, height), true);
+    if (!writer.isOpened()) {
+        return false;
+    }
+    for (int i = 0; i < frames; ++i) {
+        writer << patternFrame(width, height, i);
+    }
+    writer.release();
+    return true;
+}
+
+std::vector<cv::Mat> readAllFrames(const std::string& path) {
+    cv::VideoCapture capture(path, cv::CAP_FFMPEG);
+    std::vector<cv::Mat> frames;
+    cv::Mat frame;
+    while (capture.read(frame)) {
+        frames.push_back(frame.clone());
+    }
+    return frames;
+}
+
+bool makeClipWithSound(const std::string& path, int width, int height, int frames, double fps,
+                       const std::string& videoCodecArgs) {
+    std::ostringstream command;
+    command << "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=" << width << "x"
+            << height << ":rate=" << fps << " -f lavfi -i sine=frequency=440:sample_rate=44100"
+            << " -frames:v " << frames << " -shortest " << videoCodecArgs
+            << " -c:a pcm_s16le '" << path << "' >/dev/null 2>&1";
+    return std::system(command.str().c_str()) == 0;
+}
+
+std::string jobScriptText(const std::string& input, const std::string& output,
+                          const std::string& muxer, const std::string& codec,
+                          const std::string& transition, int width, int height,
+                          const std::vector<std::string>& keyframeLines) {
+    std::ostringstream text;
+    text << "camdrift test job\n"
+         << input << "\n"
+         << output << "\n"
+         << muxer << "\n"
+         << codec << "\n"
+         << transition << "\n"
+         << width << "\n"
+         << height << "\n";
+    for (const auto& line : keyframeLines) {
+        text << line << "\n";
+    }
+    return text.str();
+}
+
+}  // namespace testing_support

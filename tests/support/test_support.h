@@ -1,0 +1,73 @@
+// Shared helpers of the tests: scratch folders, real child processes with
+// captured output, and tiny generated videos whose pixels tell where they came from.
+#pragma once
+
+#include <map>
+#include <opencv2/core.hpp>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh folder under the system's temp directory, removed with its contents.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+bool exists(const std::string& path);
+void makeExecutable(const std::string& path);
+
+struct RunResult {
+    std::string out;
+    std::string err;
+    int exitStatus = -1;  // exit status, or 128 + signal when killed
+};
+
+struct RunOptions {
+    std::string cwd;                          // empty: the test's own
+    std::map<std::string, std::string> env;   // added to (or replacing in) the test's environment
+    std::vector<std::string> unsetEnv;
+};
+
+// Runs argv in a new session (so it has no controlling terminal) with stdin
+// from /dev/null, and captures stdout and stderr.
+RunResult run(const std::vector<std::string>& argv, const RunOptions& options = {});
+
+// The camdrift executable under test.
+std::string camdriftExe();
+RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Frame n of a generated test video: each pixel encodes its column, row and
+// the frame index, so a crop of it shows where it was taken from.
+cv::Mat patternFrame(int width, int height, int frameIndex);
+
+// Writes a lossless (FFV1) video of patterned frames; returns false when the
+// writer can't open.
+bool writePatternVideo(const std::string& path, int width, int height, int frames,
+                       double fps = 25.0);
+
+// Decodes every frame of a video.
+std::vector<cv::Mat> readAllFrames(const std::string& path);
+
+// Makes a short clip with sound through the ffmpeg command-line tool.
+bool makeClipWithSound(const std::string& path, int width, int height, int frames,
+                       double fps = 25.0, const std::string& videoCodecArgs = "-c:v ffv1");
+
+// A job script from its parts; keyframe lines are written as given.
+std::string jobScriptText(const std::string& input, const std::string& output,
+                          const std::string& muxer, const std::string& codec,
+                          const std::string& transition, int width, int height,
+                          const std::vector<std::string>& keyframeLines = {});
+
+}  // namespace testing_support
