@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/job_script.h"
@@ -29,6 +30,9 @@ struct ReadReport {
     bool transitionScanned = false;
     bool widthScanned = false;
     bool heightScanned = false;
+    std::u16string transitionToken;        // the text each header value was read from
+    std::u16string widthToken;             // (empty when its scan failed)
+    std::u16string heightToken;
     std::vector<KeyframeAttempt> attempts; // every attempt, in order
 };
 
@@ -39,6 +43,10 @@ void trimLineEnd(std::u16string& line);
 // `decimalPoint` is the locale's decimal separator used by the transition time.
 JobScript parseJobScript(const std::u16string& text, const std::string& decimalPoint = ".",
                          ReadReport* report = nullptr);
+
+// Decodes the file's bytes as UTF-8 (invalid sequences as U+FFFD) with each
+// CR LF pair folded into one LF, as a text-mode read delivers them.
+std::u16string decodeJobScriptBytes(std::string_view bytes);
 
 // Reads and decodes the file (UTF-8 whatever the locale, CR LF arriving as LF);
 // nothing when the file can't be opened or read.
