@@ -79,6 +79,8 @@ TEST(JobScriptHeader, ReadsEveryHeaderField) {
     EXPECT_EQ(report.lineCount, 10);
     EXPECT_TRUE(report.transitionScanned && report.widthScanned && report.heightScanned);
     EXPECT_EQ(utf8(report.transitionToken), "1.5");
+    parseBytes(kScript, ".", &report);  // a reused report starts over
+    EXPECT_EQ(report.attempts.size(), 2u);
 }
 
 TEST(JobScriptHeader, WindowsLineEndsGiveTheSameScript) {

@@ -73,6 +73,7 @@ void trimLineEnd(std::u16string& line) {
 
 JobScript parseJobScript(const std::u16string& fullText, const std::string& decimalPoint,
                          ReadReport* report) {
+    if (report) *report = ReadReport{};
     const std::u16string_view text = withoutByteOrderMark(fullText);
     const size_t lineCount = countLineReads(text);
     JobScript script;

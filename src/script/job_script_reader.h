@@ -20,8 +20,8 @@ struct KeyframeAttempt {
     bool accepted = false;
     Keyframe values;              // the fields converted so far
     std::vector<std::u16string> valueTokens;  // the text of each converted value, as written
-    std::u16string stopToken;     // the token the attempt stopped at (empty at the end of the text)
-    int stopLine = 0;             // 1-based file line of stopToken (0 at the end of the text)
+    std::u16string stopToken;     // the token the attempt stopped at (empty when accepted or at the end)
+    int stopLine = 0;             // 1-based file line of stopToken (0 when it is empty)
 };
 
 // How the header and the keyframe section were read.
@@ -39,7 +39,8 @@ struct ReadReport {
 // Removes trailing CR and LF; blanks and tabs stay.
 void trimLineEnd(std::u16string& line);
 
-// Parses the decoded text of a job script (a leading BOM is dropped).
+// Parses the decoded text of a job script (a leading BOM is dropped). A given
+// report is cleared first.
 // `decimalPoint` is the locale's decimal separator used by the transition time.
 JobScript parseJobScript(const std::u16string& text, const std::string& decimalPoint = ".",
                          ReadReport* report = nullptr);
