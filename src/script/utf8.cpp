@@ -1,120 +1,128 @@
-// UTF-8 <-> UTF-16 conversions.
 #include "script/utf8.h"
 
 namespace camdrift {
-
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char16_t kReplacement = u'\uFFFD';
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
+bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
+// The length of the sequence a lead byte opens (0: not a lead byte) and the
+// range its second byte must fall in, which rules out overlong forms,
+// surrogates and values past U+10FFFF.
+struct LeadByte {
+    int length;
+    unsigned char secondLow;
+    unsigned char secondHigh;
+};
+
+LeadByte leadByte(unsigned char byte) {
+    if (byte < 0x80) return {1, 0, 0};
+    if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
+    if (byte == 0xE0) return {3, 0xA0, 0xBF};
+    if (byte == 0xED) return {3, 0x80, 0x9F};
+    if (byte >= 0xE1 && byte <= 0xEF) return {3, 0x80, 0xBF};
+    if (byte == 0xF0) return {4, 0x90, 0xBF};
+    if (byte >= 0xF1 && byte <= 0xF3) return {4, 0x80, 0xBF};
+    if (byte == 0xF4) return {4, 0x80, 0x8F};
+    return {0, 0, 0};
 }
 
-// Decodes one code point at `pos` and advances past it; malformed input
-// yields U+FFFD and consumes one byte, so decoding always moves on.
-char32_t decodeOne(std::string_view bytes, size_t& pos) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[pos]);
-    size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++pos;
-        return kReplacement;
-    }
-    if (pos + length > bytes.size()) {
-        ++pos;
-        return kReplacement;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        const unsigned char next = static_cast<unsigned char>(bytes[pos + i]);
-        if (!isContinuation(next)) {
-            ++pos;
-            return kReplacement;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    if (value < minimum || value > 0x10FFFF || surrogate) {
-        ++pos;
-        return kReplacement;
-    }
-    pos += length;
-    return value;
-}
-
-void appendUtf16(std::u16string& out, char32_t value) {
-    if (value < 0x10000) {
-        out.push_back(static_cast<char16_t>(value));
+void appendCodePoint(std::u16string& out, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        out.push_back(static_cast<char16_t>(codePoint));
         return;
     }
-    value -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+    codePoint -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
 }
 
-void appendUtf8(std::string& out, char32_t value) {
-    if (value < 0x80) {
-        out.push_back(static_cast<char>(value));
-    } else if (value < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (value >> 6)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else if (value < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (value >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (value >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+// Decodes the sequence at `pos`; returns how many bytes it used. A broken
+// sequence yields one U+FFFD for its longest valid-looking start (the
+// "maximal subpart"), so the byte that broke it is looked at again.
+size_t decodeOne(std::string_view bytes, size_t pos, std::u16string& out) {
+    auto byteAt = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char first = byteAt(pos);
+    const LeadByte lead = leadByte(first);
+    if (lead.length == 1) {
+        out.push_back(first);
+        return 1;
     }
+    if (lead.length == 0) {
+        out.push_back(kReplacement);
+        return 1;
+    }
+    char32_t codePoint = first & (0x7F >> lead.length);
+    for (int i = 1; i < lead.length; ++i) {
+        const size_t at = pos + static_cast<size_t>(i);
+        const bool fits = at < bytes.size() &&
+                          (i == 1 ? byteAt(at) >= lead.secondLow && byteAt(at) <= lead.secondHigh
+                                  : isContinuation(byteAt(at)));
+        if (!fits) {
+            out.push_back(kReplacement);
+            return static_cast<size_t>(i);
+        }
+        codePoint = (codePoint << 6) | (byteAt(at) & 0x3F);
+    }
+    appendCodePoint(out, codePoint);
+    return static_cast<size_t>(lead.length);
 }
 
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
+bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
+void appendUtf8(std::string& out, char32_t codePoint) {
+    auto put = [&](unsigned value) { out.push_back(static_cast<char>(value)); };
+    if (codePoint < 0x80) {
+        put(codePoint);
+    } else if (codePoint < 0x800) {
+        put(0xC0 | (codePoint >> 6));
+        put(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        put(0xE0 | (codePoint >> 12));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    } else {
+        put(0xF0 | (codePoint >> 18));
+        put(0x80 | ((codePoint >> 12) & 0x3F));
+        put(0x80 | ((codePoint >> 6) & 0x3F));
+        put(0x80 | (codePoint & 0x3F));
+    }
 }
 
 }  // namespace
 
 std::u16string decodeUtf8(std::string_view bytes) {
-    std::u16string result;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        appendUtf16(result, decodeOne(bytes, pos));
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t pos = 0; pos < bytes.size();) {
+        pos += decodeOne(bytes, pos, out);
     }
-    return result;
+    return out;
+}
+
+size_t utf16CharacterLength(std::u16string_view units, size_t pos) {
+    const bool pair = isHighSurrogate(units[pos]) && pos + 1 < units.size() &&
+                      isLowSurrogate(units[pos + 1]);
+    return pair ? 2 : 1;
 }
 
 std::string encodeUtf8(std::u16string_view units) {
-    std::string result;
-    for (size_t i = 0; i < units.size(); ++i) {
-        const char16_t unit = units[i];
-        if (isHighSurrogate(unit) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-            const char32_t high = unit - 0xD800;
-            const char32_t low = units[i + 1] - 0xDC00;
-            appendUtf8(result, 0x10000 + ((high << 10) | low));
-            ++i;
-        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-            appendUtf8(result, kReplacement);
-        } else {
-            appendUtf8(result, unit);
+    std::string out;
+    out.reserve(units.size());
+    for (size_t pos = 0; pos < units.size();) {
+        const size_t length = utf16CharacterLength(units, pos);
+        char32_t codePoint = units[pos];
+        if (length == 2) {
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (units[pos + 1] - 0xDC00);
+        } else if (isHighSurrogate(units[pos]) || isLowSurrogate(units[pos])) {
+            codePoint = kReplacement;
         }
+        appendUtf8(out, codePoint);
+        pos += length;
     }
-    return result;
+    return out;
 }
 
 }  // namespace camdrift
