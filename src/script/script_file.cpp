@@ -27,10 +27,21 @@ bool isDirectory(int fd) {
     return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Opening without O_NONBLOCK would wait for a named pipe's writer, possibly
+// forever. Once open, reads block as usual, so a pipe with a writer is read whole.
+int openForReading(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    return fd;
+}
+
 }  // namespace
 
-std::optional<std::string> readFileBytes(const std::string& path) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::optional<std::string> readFileBytes(const std::string& path, size_t maxBytes) {
+    const FileDescriptor file(openForReading(path));
     if (file.get() < 0 || isDirectory(file.get())) return std::nullopt;
     std::string bytes;
     char chunk[65536];
@@ -41,6 +52,7 @@ std::optional<std::string> readFileBytes(const std::string& path) {
             if (errno == EINTR) continue;
             return std::nullopt;
         }
+        if (static_cast<size_t>(got) > maxBytes - bytes.size()) return std::nullopt;
         bytes.append(chunk, static_cast<size_t>(got));
     }
 }
