@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the
 # release build's tests, then the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then a minute of fuzzing per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +24,6 @@ if [ -n "$(ls -A "$reports")" ]; then
     cat "$reports"/*
     exit 1
 fi
-echo "All tests passed (release and sanitizer builds)."
+
+bash scripts/fuzz.sh 60
+echo "All tests passed (release and sanitizer builds, fuzzing)."
