@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
+constexpr int kExitInterrupted = 130;  // what shells report for a Ctrl+C
 
 // Keeps OpenCV's and FFmpeg's own log lines off the console while videos are
 // open, unless the user asked for them with OPENCV_LOG_LEVEL.
@@ -77,6 +78,7 @@ bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScrip
 
 // Everything after the job script was read; returns the exit status.
 int renderJob(const JobScript& job, platform::Console& console) {
+    platform::installInterruptHandlers();
     VideoLibraryQuiet quiet;
     cv::VideoCapture source;
     cv::VideoWriter writer;
@@ -102,14 +104,25 @@ int renderJob(const JobScript& job, platform::Console& console) {
         return kExitFailure;
     }
 
-    runFrameLoop(source, writer, info, job, console);
+    const FrameLoopResult rendered = runFrameLoop(source, writer, info, job, console,
+                                                  FrameLoopMode::Pipelined,
+                                                  platform::interruptRequested);
+    // Releasing the writer completes the file, so an interrupted run still
+    // leaves a playable video of the frames written so far.
     source.release();
     writer.release();
     quiet.end();
 
+    if (rendered.interrupted) {
+        console.print("Interrupted!\n");
+        return kExitInterrupted;
+    }
     if (!job.muxerPath.empty()) {
         console.flush();
-        remuxAudio(job, drawTempNumber);
+        if (remuxAudio(job, drawTempNumber) == RemuxOutcome::Interrupted) {
+            console.print("Interrupted!\n");
+            return kExitInterrupted;
+        }
     }
     console.print("Finished!\n");
     return kExitOk;

@@ -51,37 +51,47 @@ private:
     int32_t cur_ = 0;
 };
 
-void runSerial(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage) {
+// Both return whether they stopped because of `interrupted`.
+bool runSerial(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage,
+               const std::function<bool()>& interrupted) {
     cv::Mat frame;  // refilled by every read
     for (int32_t cur = 0; cur < frameCount; ++cur) {
+        if (interrupted()) {
+            return true;
+        }
         if (!source.read(frame) || frame.empty()) {
             break;
         }
         stage.process(frame);
     }
+    return false;
 }
 
-void runPipelined(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage) {
+bool runPipelined(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage,
+                  const std::function<bool()>& interrupted) {
     FrameReader reader(source, frameCount, kFramesAhead);
     while (const cv::Mat* frame = reader.next()) {
+        if (interrupted()) {
+            return true;
+        }
         stage.process(*frame);
     }
+    return false;
 }
 
 }  // namespace
 
 FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
                              const SourceInfo& info, const JobScript& job,
-                             platform::Console& console, FrameLoopMode mode) {
+                             platform::Console& console, FrameLoopMode mode,
+                             const std::function<bool()>& interrupted) {
     FrameStage stage(writer, info, job, console);
-    if (info.frameCount > 0) {
-        if (mode == FrameLoopMode::Serial) {
-            runSerial(source, info.frameCount, stage);
-        } else {
-            runPipelined(source, info.frameCount, stage);
-        }
-    }
     FrameLoopResult result;
+    if (info.frameCount > 0) {
+        result.interrupted = mode == FrameLoopMode::Serial
+                                 ? runSerial(source, info.frameCount, stage, interrupted)
+                                 : runPipelined(source, info.frameCount, stage, interrupted);
+    }
     result.framesWritten = stage.framesWritten();
     return result;
 }
