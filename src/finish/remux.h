@@ -17,7 +17,14 @@ enum class RemuxOutcome {
     NoFreeTempName,  // every temporary name is taken: the muxer never ran
 };
 
+// One draw of the C generator (seeded once by the run driver), in 0..32767.
+int drawTempNumber();
+
 // Runs the muxer named by job.muxerPath; called only when it is not empty.
+// The muxed file takes the output's place only when the muxer exited with
+// status 0 and left a non-empty regular file; otherwise that file is removed
+// and the video-only output stays. An existing file is never used as the
+// temporary one: numbers are drawn until a free name turns up.
 RemuxOutcome remuxAudio(const JobScript& job, const NumberSource& drawNumber);
 
 }  // namespace camdrift

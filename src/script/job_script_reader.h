@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/job_script.h"
@@ -19,8 +20,8 @@ struct KeyframeAttempt {
     bool accepted = false;
     Keyframe values;              // the fields converted so far
     std::vector<std::u16string> valueTokens;  // the text of each converted value, as written
-    std::u16string stopToken;     // the token the attempt stopped at (empty at the end of the text)
-    int stopLine = 0;             // 1-based file line of stopToken (0 at the end of the text)
+    std::u16string stopToken;     // the token the attempt stopped at (empty when accepted or at the end)
+    int stopLine = 0;             // 1-based file line of stopToken (0 when it is empty)
 };
 
 // How the header and the keyframe section were read.
@@ -29,16 +30,24 @@ struct ReadReport {
     bool transitionScanned = false;
     bool widthScanned = false;
     bool heightScanned = false;
+    std::u16string transitionToken;        // the text each header value was read from
+    std::u16string widthToken;             // (empty when its scan failed)
+    std::u16string heightToken;
     std::vector<KeyframeAttempt> attempts; // every attempt, in order
 };
 
 // Removes trailing CR and LF; blanks and tabs stay.
 void trimLineEnd(std::u16string& line);
 
-// Parses the decoded text of a job script (a leading BOM is dropped).
+// Parses the decoded text of a job script (a leading BOM is dropped). A given
+// report is cleared first.
 // `decimalPoint` is the locale's decimal separator used by the transition time.
 JobScript parseJobScript(const std::u16string& text, const std::string& decimalPoint = ".",
                          ReadReport* report = nullptr);
+
+// Decodes the file's bytes as UTF-8 (invalid sequences as U+FFFD) with each
+// CR LF pair folded into one LF, as a text-mode read delivers them.
+std::u16string decodeJobScriptBytes(std::string_view bytes);
 
 // Reads and decodes the file (UTF-8 whatever the locale, CR LF arriving as LF);
 // nothing when the file can't be opened or read.

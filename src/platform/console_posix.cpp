@@ -1,0 +1,122 @@
+// The console: formatted output, the progress line, the key press after an
+// error, and keeping the video library's chatter off the screen.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace camdrift {
+namespace platform {
+
+namespace {
+
+// Moves to the start of the previous line and clears it, so the next
+// progress line lands where the last one stood, even after the screen scrolled.
+constexpr const char* kOverwritePreviousLine = "\x1b[1A\r\x1b[2K";
+
+}  // namespace
+
+std::string formatTextV(const char* format, va_list args) {
+    va_list measure;
+    va_copy(measure, args);
+    int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    return std::string(buffer.data(), static_cast<size_t>(length));
+}
+
+std::string formatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = formatTextV(format, args);
+    va_end(args);
+    return text;
+}
+
+Console::Console(std::FILE* out) : Console(out, isatty(fileno(out)) == 1) {}
+
+Console::Console(std::FILE* out, bool isTerminal) : out_(out), isTerminal_(isTerminal) {}
+
+void Console::print(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    write(formatTextV(format, args));
+    va_end(args);
+}
+
+void Console::write(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out_);
+}
+
+void Console::startProgress() {
+    progressShown_ = false;
+}
+
+void Console::progress(const std::string& line) {
+    if (isTerminal_ && progressShown_) {
+        write(kOverwritePreviousLine);
+    }
+    write(line);
+    if (isTerminal_) {
+        flush();
+    }
+    progressShown_ = true;
+}
+
+void Console::flush() {
+    std::fflush(out_);
+}
+
+void waitForKeyPress() {
+    int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) {
+        return;  // no controlling terminal: nobody to wait for
+    }
+    termios saved;
+    if (tcgetattr(tty, &saved) != 0) {
+        close(tty);
+        return;
+    }
+    termios raw = saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(tty, TCSANOW, &raw) == 0) {
+        char key;
+        while (read(tty, &key, 1) < 0 && errno == EINTR) {
+        }
+        tcsetattr(tty, TCSANOW, &saved);
+    }
+    close(tty);
+}
+
+StderrSilence::StderrSilence() {
+    std::fflush(stderr);
+    savedFd_ = dup(STDERR_FILENO);
+    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (savedFd_ >= 0 && devNull >= 0) {
+        dup2(devNull, STDERR_FILENO);
+    }
+    if (devNull >= 0) {
+        close(devNull);
+    }
+}
+
+StderrSilence::~StderrSilence() {
+    if (savedFd_ >= 0) {
+        std::fflush(stderr);
+        dup2(savedFd_, STDERR_FILENO);
+        close(savedFd_);
+    }
+}
+
+}  // namespace platform
+}  // namespace camdrift
