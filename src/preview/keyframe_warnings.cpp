@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "preview/segment_kind.h"
 #include "preview/warning_checks.h"
 #include "render/view_track.h"
 
@@ -47,9 +48,11 @@ void addViewWarnings(const KeyframeAttempt& at, std::vector<Warning>& warnings) 
     }
 }
 
-void addCodeWarnings(const KeyframeAttempt& at, double transitionSeconds,
-                     const std::optional<SourceInfo>& source, std::vector<Warning>& warnings) {
+// A T of 0 or less matters only where the segment would hold and ramp.
+void addCodeWarnings(const PreviewInput& input, const KeyframeAttempt& at, size_t index,
+                     std::vector<Warning>& warnings) {
     const int32_t code = at.values.transition;
+    const std::optional<SourceInfo>& source = input.source;
     if (code < 0 || code > 3) {
         warnings.push_back({at.labelLine, platform::formatText(
             "transition code %d is not 0 to 3; the view stays as it was on the way to this "
@@ -58,8 +61,9 @@ void addCodeWarnings(const KeyframeAttempt& at, double transitionSeconds,
         return;
     }
     if (code == 0 || !source) return;
-    const int32_t T = transitionFrames(code, transitionSeconds, source->fps);
-    if (T > 0) return;
+    const int32_t T = transitionFrames(code, input.job.transitionSeconds, source->fps);
+    const int64_t length = segmentLength(input.job.keyframes, index);
+    if (T > 0 || segmentKind(code, length, T) != SegmentKind::HoldThenRamp) return;
     warnings.push_back({at.labelLine, platform::formatText(
         "transition code %d gives T = %d frames at %g fps; the view jumps to this keyframe "
         "instead of ramping",
@@ -73,7 +77,7 @@ void addKeyframeWarnings(const PreviewInput& input, std::vector<Warning>& warnin
     for (size_t i = 0; i < keyframes.size(); ++i) {
         addFrameWarnings(keyframes, i, input.source, warnings);
         addViewWarnings(*keyframes[i], warnings);
-        addCodeWarnings(*keyframes[i], input.job.transitionSeconds, input.source, warnings);
+        addCodeWarnings(input, *keyframes[i], i, warnings);
     }
 }
 

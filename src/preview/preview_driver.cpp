@@ -13,7 +13,6 @@
 #include "preview/sheet_maker.h"
 #include "preview/sheet_png.h"
 #include "preview/shown_text.h"
-#include "preview/unread_tail.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
 
@@ -21,14 +20,6 @@ namespace camdrift {
 namespace {
 
 std::string shownPath(const std::string& path) { return quoted(decodeUtf8(path)); }
-
-PreviewInput readScript(const std::u16string& text, const std::string& decimalPoint) {
-    PreviewInput input;
-    input.decimalPoint = decimalPoint;
-    input.job = parseJobScript(text, decimalPoint, &input.report);
-    input.unreadAttempts = attemptsPastTheLastLine(text, decimalPoint, input.report);
-    return input;
-}
 
 std::string framesText(const std::vector<int32_t>& frames) {
     std::string text;
@@ -71,7 +62,7 @@ void printWarnings(const std::vector<Warning>& warnings, platform::Console& cons
 
 int previewJob(const std::string& scriptPath, const char* sheetPath, const std::u16string& text,
                platform::Console& console) {
-    PreviewInput input = readScript(text, std::localeconv()->decimal_point);
+    PreviewInput input = readPreviewInput(text, std::localeconv()->decimal_point);
     VideoLibraryQuiet quiet;
     input.source = probeSource(input.job);
     input.files = probeFiles(input.job, input.source);

@@ -30,6 +30,10 @@ struct PreviewInput {
     std::string decimalPoint = ".";  // the locale's, as the reader used it
 };
 
+// Parses the script's text as camdrift does, noting how it was read and
+// what the keyframe attempts never reached; source and files are left unknown.
+PreviewInput readPreviewInput(const std::u16string& text, const std::string& decimalPoint);
+
 // The accepted attempts, one for each keyframe of the job and in its order.
 std::vector<const KeyframeAttempt*> acceptedAttempts(const ReadReport& report);
 

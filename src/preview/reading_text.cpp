@@ -90,7 +90,7 @@ std::string keyframeTable(const PreviewInput& input) {
     if (keyframes.empty()) return text + "  none: every frame shows the whole source frame\n";
     const size_t width = labelWidth(keyframes);
     text += formatText("  %5s  %s %8s %6s %8s %8s %5s  %s\n", "line", padded("label", width).c_str(), "frame",
-                       "zoom", "centerX", "centerY", "code", "from the keyframe before");
+                       "zoom", "centerX", "centerY", "code", "how the view gets there");
     std::optional<double> fps;
     if (input.source) fps = input.source->fps;
     for (size_t i = 0; i < keyframes.size(); ++i) {
