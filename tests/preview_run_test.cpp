@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <clocale>
+
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -122,6 +124,25 @@ TEST_F(PreviewRun, OutputFolderThatIsMissing) {
                               "will print \"Writer not opened!\"\n1 warning.\n"),
               std::string::npos);
     EXPECT_EQ(result.exitStatus, 1);
+}
+
+// The reader takes the locale's decimal separator, as camdrift does.
+TEST_F(PreviewRun, TransitionTimeInTheUsersLocale) {
+    locale_t probe = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
+    if (probe == static_cast<locale_t>(0)) {
+        GTEST_SKIP() << "de_DE.UTF-8 is not installed (locale-gen de_DE.UTF-8 makes it)";
+    }
+    freelocale(probe);
+    writeFile(dir_.file("job.txt"), jobScriptText(source_, dir_.file("out.avi"), "", "FFV1",
+                                                  "1,5", 160, 90, {"k 19 50 50 50 2"}));
+    RunOptions options;
+    options.env["LC_ALL"] = "de_DE.UTF-8";
+    const RunResult result = runCamdriftPreview({dir_.file("job.txt")}, options);
+    EXPECT_NE(result.out.find("  transition    1,5 s; T = 75 frames for code 1, 37 for code 2, "
+                              "18 for code 3 at 25 fps\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.exitStatus, 0);
 }
 
 TEST_F(PreviewRun, UnreadableScriptExitsTwo) {

@@ -157,7 +157,8 @@ std::map<size_t, Motion> runsOf(const std::vector<Motion>& motions) {
 }
 
 TEST(ViewPath, FollowsTheTrackFromFrameZero) {
-    const JobScript job = jobWith({keyframeAt(100, 50, 20, 20, 2), keyframeAt(200, 50, 80, 20, 0)}, 1.0);
+    const JobScript job =
+        jobWith({keyframeAt(100, 50, 20, 20, 2), keyframeAt(200, 50, 80, 20, 0)}, 1.0);
     const std::vector<ViewState> views = viewPath(job, 25.0, 250);
     ASSERT_EQ(views.size(), 250u);
     EXPECT_EQ(views[0].zoom, 100.0);
@@ -171,7 +172,8 @@ TEST(ViewPath, FollowsTheTrackFromFrameZero) {
 }
 
 TEST(MotionPath, HoldRampLinearAndStillRuns) {
-    const JobScript job = jobWith({keyframeAt(100, 50, 20, 20, 2), keyframeAt(200, 50, 80, 20, 0)}, 1.0);
+    const JobScript job =
+        jobWith({keyframeAt(100, 50, 20, 20, 2), keyframeAt(200, 50, 80, 20, 0)}, 1.0);
     const std::vector<Motion> motions = motionPath(viewPath(job, 25.0, 250), job, 25.0);
     EXPECT_EQ(runsOf(motions), (std::map<size_t, Motion>{{0, Motion::Still},
                                                          {76, Motion::Ramp},
@@ -193,7 +195,8 @@ TEST(MotionPath, RampFramesThatRepeatAViewStayInTheRamp) {
 }
 
 TEST(MotionPath, UnknownCodeKeepsTheViewStill) {
-    const JobScript job = jobWith({keyframeAt(0, 100, 50, 50, 0), keyframeAt(50, 50, 20, 20, 7)}, 1.0);
+    const JobScript job =
+        jobWith({keyframeAt(0, 100, 50, 50, 0), keyframeAt(50, 50, 20, 20, 7)}, 1.0);
     const std::vector<Motion> motions = motionPath(viewPath(job, 25.0, 60), job, 25.0);
     EXPECT_EQ(runsOf(motions), (std::map<size_t, Motion>{{0, Motion::Still}}));
 }

@@ -60,7 +60,9 @@ std::string padded(const std::string& text, size_t width) {
 
 size_t labelWidth(const std::vector<const KeyframeAttempt*>& keyframes) {
     size_t width = 5;  // "label"
-    for (const KeyframeAttempt* k : keyframes) width = std::max(width, shownWidth(quoted(k->label)));
+    for (const KeyframeAttempt* k : keyframes) {
+        width = std::max(width, shownWidth(quoted(k->label)));
+    }
     return width;
 }
 
@@ -89,15 +91,17 @@ std::string keyframeTable(const PreviewInput& input) {
                                   keyframes.size(), input.report.attempts.size());
     if (keyframes.empty()) return text + "  none: every frame shows the whole source frame\n";
     const size_t width = labelWidth(keyframes);
-    text += formatText("  %5s  %s %8s %6s %8s %8s %5s  %s\n", "line", padded("label", width).c_str(), "frame",
-                       "zoom", "centerX", "centerY", "code", "how the view gets there");
+    text += formatText("  %5s  %s %8s %6s %8s %8s %5s  %s\n", "line",
+                       padded("label", width).c_str(), "frame", "zoom", "centerX", "centerY",
+                       "code", "how the view gets there");
     std::optional<double> fps;
     if (input.source) fps = input.source->fps;
     for (size_t i = 0; i < keyframes.size(); ++i) {
         const KeyframeAttempt& k = *keyframes[i];
         const Keyframe& v = k.values;
-        const std::string movement = segmentText(v.transition, segmentLength(input.job.keyframes, i),
-                                                 input.job.transitionSeconds, fps);
+        const int64_t length = segmentLength(input.job.keyframes, i);
+        const std::string movement =
+            segmentText(v.transition, length, input.job.transitionSeconds, fps);
         text += formatText("  %5d  %s %8d %6d %8d %8d %5d  %s\n", k.labelLine,
                            padded(quoted(k.label), width).c_str(), static_cast<int>(v.frame),
                            static_cast<int>(v.zoom), static_cast<int>(v.centerX),
