@@ -42,7 +42,8 @@ void drawShading(cv::Mat& sheet, const PlotScale& scale, const std::vector<Motio
 
 void drawGrid(cv::Mat& sheet, const PlotScale& scale) {
     const cv::Rect& area = scale.area;
-    const double first = std::ceil(scale.low / kValueGridStep) * kValueGridStep;
+    // Adding 0.0 turns a -0 from ceil into 0 for the label.
+    const double first = std::ceil(scale.low / kValueGridStep) * kValueGridStep + 0.0;
     for (double value = first; value <= scale.high; value += kValueGridStep) {
         const int y = pixel(scale.yOf(value));
         cv::line(sheet, {area.x, y}, {area.br().x - 1, y}, kGridInk, 1);
