@@ -3,15 +3,15 @@
 #include <clocale>
 #include <cstdlib>
 #include <optional>
-#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/videoio.hpp>
 #include <string>
 
 #include "app/source_info.h"
+#include "app/video_library_quiet.h"
+#include "app/video_open.h"
 #include "finish/remux.h"
 #include "platform/platform.h"
 #include "render/frame_loop.h"
-#include "render/int32_truncation.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
 
@@ -21,62 +21,11 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
-
-// Keeps OpenCV's and FFmpeg's own log lines off the console while videos are
-// open, unless the user asked for them with OPENCV_LOG_LEVEL.
-class VideoLibraryQuiet {
-public:
-    VideoLibraryQuiet() {
-        if (std::getenv("OPENCV_LOG_LEVEL") == nullptr) {
-            cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
-            silence_.emplace();
-        }
-    }
-    void end() { silence_.reset(); }
-
-private:
-    std::optional<platform::StderrSilence> silence_;
-};
-
-bool openSource(cv::VideoCapture& source, const std::string& path) {
-    try {
-        return !path.empty() && source.open(path, cv::CAP_FFMPEG) && source.isOpened();
-    } catch (const cv::Exception&) {
-        return false;
-    }
-}
-
-SourceInfo readSourceInfo(cv::VideoCapture& source) {
-    SourceInfo info;
-    info.width = truncateToInt32(source.get(cv::CAP_PROP_FRAME_WIDTH));
-    info.height = truncateToInt32(source.get(cv::CAP_PROP_FRAME_HEIGHT));
-    info.fps = source.get(cv::CAP_PROP_FPS);
-    info.frameCount = truncateToInt32(source.get(cv::CAP_PROP_FRAME_COUNT));
-    return info;
-}
-
-int fourccOf(const CodecCode& code) {
-    return cv::VideoWriter::fourcc(static_cast<char>(code[0]), static_cast<char>(code[1]),
-                                   static_cast<char>(code[2]), static_cast<char>(code[3]));
-}
-
-// The size is checked first: OpenCV rejects a side of 0 or less with an exception.
-bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScript& job,
-                double fps) {
-    if (job.outputWidth <= 0 || job.outputHeight <= 0) {
-        return false;
-    }
-    try {
-        return writer.open(path, cv::CAP_FFMPEG, fourccOf(job.codecCode), fps,
-                           cv::Size(job.outputWidth, job.outputHeight), true) &&
-               writer.isOpened();
-    } catch (const cv::Exception&) {
-        return false;
-    }
-}
+constexpr int kExitInterrupted = 130;  // what shells report for a Ctrl+C
 
 // Everything after the job script was read; returns the exit status.
 int renderJob(const JobScript& job, platform::Console& console) {
+    platform::installInterruptHandlers();
     VideoLibraryQuiet quiet;
     cv::VideoCapture source;
     cv::VideoWriter writer;
@@ -102,14 +51,25 @@ int renderJob(const JobScript& job, platform::Console& console) {
         return kExitFailure;
     }
 
-    runFrameLoop(source, writer, info, job, console);
+    const FrameLoopResult rendered = runFrameLoop(source, writer, info, job, console,
+                                                  FrameLoopMode::Pipelined,
+                                                  platform::interruptRequested);
+    // Releasing the writer completes the file, so an interrupted run still
+    // leaves a playable video of the frames written so far.
     source.release();
     writer.release();
     quiet.end();
 
+    if (rendered.interrupted) {
+        console.print("Interrupted!\n");
+        return kExitInterrupted;
+    }
     if (!job.muxerPath.empty()) {
         console.flush();
-        remuxAudio(job, drawTempNumber);
+        if (remuxAudio(job, drawTempNumber) == RemuxOutcome::Interrupted) {
+            console.print("Interrupted!\n");
+            return kExitInterrupted;
+        }
     }
     console.print("Finished!\n");
     return kExitOk;

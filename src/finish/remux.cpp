@@ -64,15 +64,21 @@ RemuxOutcome remuxAudio(const JobScript& job, const NumberSource& drawNumber) {
         return RemuxOutcome::NoFreeTempName;
     }
 
+    if (platform::interruptRequested()) {
+        return RemuxOutcome::Interrupted;
+    }
     const platform::ProcessOutcome run = platform::runProcess(muxerArguments(job, *tempPath));
-    if (muxerSucceeded(run, *tempPath) && platform::replaceFile(*tempPath, outputPath)) {
+    // An interrupted muxer may still exit 0 with a file it never finished.
+    const bool interrupted = platform::interruptRequested();
+    if (!interrupted && muxerSucceeded(run, *tempPath) &&
+        platform::replaceFile(*tempPath, outputPath)) {
         return RemuxOutcome::Replaced;
     }
     // The name was free before the muxer ran, so whatever is there now is its leftover.
     if (platform::fileExists(*tempPath)) {
         platform::removeFile(*tempPath);
     }
-    return RemuxOutcome::MuxerFailed;
+    return interrupted ? RemuxOutcome::Interrupted : RemuxOutcome::MuxerFailed;
 }
 
 }  // namespace camdrift

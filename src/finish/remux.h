@@ -15,6 +15,7 @@ enum class RemuxOutcome {
     Replaced,        // the muxed file took the output's place
     MuxerFailed,     // can't start, non-zero exit, killed, or no/empty file: output left as it was
     NoFreeTempName,  // every temporary name is taken: the muxer never ran
+    Interrupted,     // SIGINT or SIGTERM came: the muxer's file is gone, output left as it was
 };
 
 // One draw of the C generator (seeded once by the run driver), in 0..32767.

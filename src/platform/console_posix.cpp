@@ -58,6 +58,7 @@ void Console::write(const std::string& text) {
 
 void Console::startProgress() {
     progressShown_ = false;
+    flush();
 }
 
 void Console::progress(const std::string& line) {
@@ -65,9 +66,8 @@ void Console::progress(const std::string& line) {
         write(kOverwritePreviousLine);
     }
     write(line);
-    if (isTerminal_) {
-        flush();
-    }
+    // Flushed on pipes too, so a log being followed shows the run advancing.
+    flush();
     progressShown_ = true;
 }
 

@@ -74,6 +74,12 @@ struct ProcessOutcome {
 // standard streams. Waits for it to end.
 ProcessOutcome runProcess(const std::vector<std::string>& argv);
 
+// From the first call on, SIGINT and SIGTERM no longer end the process at
+// once: they set a flag that the run checks, and they are passed on to a
+// child started by runProcess while it runs.
+void installInterruptHandlers();
+bool interruptRequested();
+
 // Seconds since the epoch.
 int64_t calendarSeconds();
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/interrupt_posix.h"
 #include "platform/platform.h"
 
 namespace camdrift {
@@ -78,14 +79,17 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv) {
         return outcome;
     }
     if (pid == 0) {
+        restoreInterruptDefaultsInChild();
         close(report[0]);
         execOrReport(pointers.data(), report[1]);
     }
+    forwardInterruptsTo(pid);
     close(report[1]);
     outcome.started = execSucceeded(report[0]);
     close(report[0]);
 
     const int status = waitForChild(pid);
+    forwardInterruptsTo(0);
     if (!outcome.started || status < 0) {
         return outcome;
     }

@@ -1,7 +1,7 @@
 #include "render/frame_loop.h"
 
-#include "render/frame_reader.h"
 #include "render/frame_render.h"
+#include "render/frames_ahead.h"
 #include "render/progress.h"
 #include "render/view_track.h"
 
@@ -9,27 +9,47 @@ namespace camdrift {
 
 namespace {
 
-// Frames decoded ahead of the one being encoded: enough to ride out a slow
-// frame, few enough that memory stays flat whatever the video's length.
+// Output frames made ahead of the one being encoded: enough to ride out a
+// slow frame, few enough that memory stays flat.
 constexpr size_t kFramesAhead = 3;
 
-// Everything done to one decoded frame, in source order: its view, the crop
-// and scale, the append, and the progress line.
-class FrameStage {
+// Makes the output frames in source order: reads a frame, brings the view
+// up to date, crops and scales.
+class FrameMaker {
 public:
-    FrameStage(cv::VideoWriter& writer, const SourceInfo& info, const JobScript& job,
-               platform::Console& console)
-        : writer_(writer),
-          console_(console),
-          frameCount_(info.frameCount),
+    FrameMaker(cv::VideoCapture& source, const SourceInfo& info, const JobScript& job)
+        : source_(source),
           outputSize_(job.outputWidth, job.outputHeight),
-          track_(job.keyframes, job.transitionSeconds, info.fps) {
+          track_(job.keyframes, job.transitionSeconds, info.fps) {}
+
+    // False when the source yields no frame.
+    bool make(cv::Mat& scaled) {
+        if (!source_.read(frame_) || frame_.empty()) {
+            return false;
+        }
+        renderView(frame_, track_.selectSegment(cur_), outputSize_, scaled);
+        ++cur_;
+        return true;
+    }
+
+private:
+    cv::VideoCapture& source_;
+    const cv::Size outputSize_;
+    ViewTrack track_;
+    cv::Mat frame_;  // refilled by every read
+    int32_t cur_ = 0;
+};
+
+// Appends the output frames and reports progress: the one place that does.
+class FrameSink {
+public:
+    FrameSink(cv::VideoWriter& writer, int32_t frameCount, platform::Console& console)
+        : writer_(writer), console_(console), frameCount_(frameCount) {
         console_.startProgress();
     }
 
-    void process(const cv::Mat& frame) {
-        renderView(frame, track_.selectSegment(cur_), outputSize_, scaled_);
-        writer_.write(scaled_);
+    void append(const cv::Mat& scaled) {
+        writer_.write(scaled);
         if (pacer_.dueBeforeAdvance()) {
             console_.progress(progressLine(cur_, frameCount_));
             pacer_.reset();
@@ -44,45 +64,56 @@ private:
     cv::VideoWriter& writer_;
     platform::Console& console_;
     const int32_t frameCount_;
-    const cv::Size outputSize_;
-    ViewTrack track_;
     ProgressPacer pacer_;
-    cv::Mat scaled_;  // reused while the output size stays the same
     int32_t cur_ = 0;
 };
 
-void runSerial(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage) {
-    cv::Mat frame;  // refilled by every read
+// Both return whether they stopped because of `interrupted`.
+bool runSerial(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
+               const std::function<bool()>& interrupted) {
+    cv::Mat scaled;  // reused while the output size stays the same
     for (int32_t cur = 0; cur < frameCount; ++cur) {
-        if (!source.read(frame) || frame.empty()) {
+        if (interrupted()) {
+            return true;
+        }
+        if (!maker.make(scaled)) {
             break;
         }
-        stage.process(frame);
+        sink.append(scaled);
     }
+    return false;
 }
 
-void runPipelined(cv::VideoCapture& source, int32_t frameCount, FrameStage& stage) {
-    FrameReader reader(source, frameCount, kFramesAhead);
-    while (const cv::Mat* frame = reader.next()) {
-        stage.process(*frame);
+// Decoding, cropping and scaling run on a second thread; encoding is
+// OpenCV's writer on this one.
+bool runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
+                  const std::function<bool()>& interrupted) {
+    FramesAhead ahead([&maker](cv::Mat& scaled) { return maker.make(scaled); }, frameCount,
+                      kFramesAhead);
+    while (const cv::Mat* scaled = ahead.next()) {
+        if (interrupted()) {
+            return true;
+        }
+        sink.append(*scaled);
     }
+    return false;
 }
 
 }  // namespace
 
 FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
                              const SourceInfo& info, const JobScript& job,
-                             platform::Console& console, FrameLoopMode mode) {
-    FrameStage stage(writer, info, job, console);
-    if (info.frameCount > 0) {
-        if (mode == FrameLoopMode::Serial) {
-            runSerial(source, info.frameCount, stage);
-        } else {
-            runPipelined(source, info.frameCount, stage);
-        }
-    }
+                             platform::Console& console, FrameLoopMode mode,
+                             const std::function<bool()>& interrupted) {
+    FrameMaker maker(source, info, job);
+    FrameSink sink(writer, info.frameCount, console);
     FrameLoopResult result;
-    result.framesWritten = stage.framesWritten();
+    if (info.frameCount > 0) {
+        result.interrupted = mode == FrameLoopMode::Serial
+                                 ? runSerial(maker, sink, info.frameCount, interrupted)
+                                 : runPipelined(maker, sink, info.frameCount, interrupted);
+    }
+    result.framesWritten = sink.framesWritten();
     return result;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <opencv2/videoio.hpp>
 
 #include "app/source_info.h"
@@ -12,6 +13,7 @@ namespace camdrift {
 
 struct FrameLoopResult {
     int32_t framesWritten = 0;
+    bool interrupted = false;  // stopped early because `interrupted` said so
 };
 
 // Pipelined decodes on a second thread while frames are scaled and encoded;
@@ -19,10 +21,12 @@ struct FrameLoopResult {
 enum class FrameLoopMode { Serial, Pipelined };
 
 // Runs over the reported frame count; a read that yields no frame (the
-// source ends early, a damaged tail) ends the loop.
+// source ends early, a damaged tail) ends the loop, and so does `interrupted`
+// returning true, which is asked before every frame.
 FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
                              const SourceInfo& info, const JobScript& job,
                              platform::Console& console,
-                             FrameLoopMode mode = FrameLoopMode::Pipelined);
+                             FrameLoopMode mode = FrameLoopMode::Pipelined,
+                             const std::function<bool()>& interrupted = [] { return false; });
 
 }  // namespace camdrift

@@ -173,6 +173,16 @@ RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& op
     return run(argv, options);
 }
 
+std::string camdriftPreviewExe() {
+    return CAMDRIFT_PREVIEW_EXE;
+}
+
+RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOptions& options) {
+    std::vector<std::string> argv = {camdriftPreviewExe()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run(argv, options);
+}
+
 cv::Mat patternFrame(int width, int height, int frameIndex) {
     cv::Mat frame(height, width, CV_8UC3);
     for (int y = 0; y < height; ++y) {

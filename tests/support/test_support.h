@@ -48,6 +48,10 @@ RunResult run(const std::vector<std::string>& argv, const RunOptions& options = 
 std::string camdriftExe();
 RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& options = {});
 
+// The camdrift-preview executable under test.
+std::string camdriftPreviewExe();
+RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOptions& options = {});
+
 // Frame n of a generated test video: each pixel encodes its column, row and
 // the frame index, so a crop of it shows where it was taken from.
 cv::Mat patternFrame(int width, int height, int frameIndex);

@@ -1,13 +1,13 @@
-#include "render/frame_reader.h"
+#include "render/frames_ahead.h"
 
 namespace camdrift {
 
-FrameReader::FrameReader(cv::VideoCapture& source, int32_t frameLimit, size_t depth)
-    : source_(source), frameLimit_(frameLimit), buffers_(depth < 1 ? 1 : depth) {
-    thread_ = std::thread([this] { readAll(); });
+FramesAhead::FramesAhead(Producer produce, int32_t frameLimit, size_t depth)
+    : produce_(std::move(produce)), frameLimit_(frameLimit), buffers_(depth < 1 ? 1 : depth) {
+    thread_ = std::thread([this] { produceAll(); });
 }
 
-FrameReader::~FrameReader() {
+FramesAhead::~FramesAhead() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -16,7 +16,7 @@ FrameReader::~FrameReader() {
     thread_.join();
 }
 
-void FrameReader::readAll() {
+void FramesAhead::produceAll() {
     const int64_t depth = static_cast<int64_t>(buffers_.size());
     for (int64_t index = 0; index < frameLimit_; ++index) {
         {
@@ -26,10 +26,9 @@ void FrameReader::readAll() {
                 break;
             }
         }
-        // The loop only touches buffers of frames in [consumed_, produced_),
-        // so this one is the reader's alone while it decodes.
-        cv::Mat& buffer = buffers_[static_cast<size_t>(index % depth)];
-        if (!source_.read(buffer) || buffer.empty()) {
+        // The consumer only touches buffers of frames in [consumed_, produced_),
+        // so this one is the producer's alone while it is filled.
+        if (!produce_(buffers_[static_cast<size_t>(index % depth)])) {
             break;
         }
         {
@@ -45,7 +44,7 @@ void FrameReader::readAll() {
     frameReady_.notify_one();
 }
 
-const cv::Mat* FrameReader::next() {
+const cv::Mat* FramesAhead::next() {
     std::unique_lock<std::mutex> lock(mutex_);
     if (holding_) {
         ++consumed_;

@@ -1,0 +1,135 @@
+// camdrift_floor: the two floors that bench/compare sets camdrift against.
+//
+//   camdrift_floor read SRC
+//       Decodes every frame of SRC through cv::VideoCapture (FFmpeg backend) and
+//       does nothing else with them: no rendering tool can read its source faster.
+//   camdrift_floor write OUT WIDTH HEIGHT FPS FRAMES FOURCC SRC
+//       Writes FRAMES frames of WIDTH x HEIGHT through cv::VideoWriter, reading
+//       nothing while it does. The frames are real pictures (up to 30 frames of
+//       SRC, scaled to the output size beforehand) so the encoder works as hard
+//       as it does on camdrift's output; a flat frame would encode for free.
+//       Prints write_seconds=X, the time of the writing alone, on stdout.
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kPreparedFrameLimit = 30;
+
+struct WriteRequest {
+    std::string outputPath;
+    cv::Size size;
+    double fps = 0;
+    int frames = 0;
+    std::string fourcc;
+    std::string sourcePath;
+};
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: camdrift_floor read SRC\n"
+                 "       camdrift_floor write OUT WIDTH HEIGHT FPS FRAMES FOURCC SRC\n");
+    return 2;
+}
+
+int readFloor(const std::string& sourcePath) {
+    cv::VideoCapture capture(sourcePath, cv::CAP_FFMPEG);
+    if (!capture.isOpened()) {
+        std::fprintf(stderr, "can't open %s\n", sourcePath.c_str());
+        return 1;
+    }
+    cv::Mat frame;
+    long frames = 0;
+    while (capture.read(frame)) {
+        ++frames;
+    }
+    std::printf("frames=%ld\n", frames);
+    return 0;
+}
+
+// Decoding and scaling happen here, before the clock starts, so the write
+// floor holds nothing but the encoder and the muxer.
+std::vector<cv::Mat> prepareFrames(const std::string& sourcePath, cv::Size size) {
+    cv::VideoCapture capture(sourcePath, cv::CAP_FFMPEG);
+    std::vector<cv::Mat> prepared;
+    cv::Mat frame;
+    while (static_cast<int>(prepared.size()) < kPreparedFrameLimit && capture.read(frame)) {
+        cv::Mat scaled;
+        cv::resize(frame, scaled, size, 0, 0, cv::INTER_LINEAR);
+        prepared.push_back(scaled);
+    }
+    return prepared;
+}
+
+double timedWrite(const WriteRequest& request, const std::vector<cv::Mat>& prepared) {
+    const std::string& c = request.fourcc;
+    cv::VideoWriter writer(request.outputPath, cv::CAP_FFMPEG,
+                           cv::VideoWriter::fourcc(c[0], c[1], c[2], c[3]), request.fps,
+                           request.size, true);
+    if (!writer.isOpened()) {
+        return -1;
+    }
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < request.frames; ++i) {
+        writer << prepared[static_cast<size_t>(i) % prepared.size()];
+    }
+    // Closing flushes the frames the encoder still holds, so it is part of writing.
+    writer.release();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int writeFloor(const WriteRequest& request) {
+    std::vector<cv::Mat> prepared = prepareFrames(request.sourcePath, request.size);
+    if (prepared.empty()) {
+        std::fprintf(stderr, "can't read a frame of %s\n", request.sourcePath.c_str());
+        return 1;
+    }
+    double seconds = timedWrite(request, prepared);
+    if (seconds < 0) {
+        std::fprintf(stderr, "can't open %s for writing\n", request.outputPath.c_str());
+        return 1;
+    }
+    std::printf("write_seconds=%.6f\n", seconds);
+    return 0;
+}
+
+WriteRequest parseWriteRequest(char** args) {
+    WriteRequest request;
+    request.outputPath = args[0];
+    request.size = cv::Size(std::stoi(args[1]), std::stoi(args[2]));
+    request.fps = std::stod(args[3]);
+    request.frames = std::stoi(args[4]);
+    request.fourcc = args[5];
+    request.sourcePath = args[6];
+    return request;
+}
+
+bool isValid(const WriteRequest& request) {
+    return request.size.width > 0 && request.size.height > 0 && request.fps > 0 &&
+           request.frames >= 0 && request.fourcc.size() == 4;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "read" && argc == 3) {
+        return readFloor(argv[2]);
+    }
+    if (mode == "write" && argc == 9) {
+        WriteRequest request;
+        try {
+            request = parseWriteRequest(argv + 2);
+        } catch (const std::exception&) {
+            return usage();
+        }
+        return isValid(request) ? writeFloor(request) : usage();
+    }
+    return usage();
+}

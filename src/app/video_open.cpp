@@ -1,0 +1,44 @@
+#include "app/video_open.h"
+
+#include "render/int32_truncation.h"
+
+namespace camdrift {
+
+bool openSource(cv::VideoCapture& source, const std::string& path) {
+    try {
+        return !path.empty() && source.open(path, cv::CAP_FFMPEG) && source.isOpened();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
+SourceInfo readSourceInfo(cv::VideoCapture& source) {
+    SourceInfo info;
+    info.width = truncateToInt32(source.get(cv::CAP_PROP_FRAME_WIDTH));
+    info.height = truncateToInt32(source.get(cv::CAP_PROP_FRAME_HEIGHT));
+    info.fps = source.get(cv::CAP_PROP_FPS);
+    info.frameCount = truncateToInt32(source.get(cv::CAP_PROP_FRAME_COUNT));
+    return info;
+}
+
+int fourccOf(const CodecCode& code) {
+    return cv::VideoWriter::fourcc(static_cast<char>(code[0]), static_cast<char>(code[1]),
+                                   static_cast<char>(code[2]), static_cast<char>(code[3]));
+}
+
+// The size is checked first: OpenCV rejects a side of 0 or less with an exception.
+bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScript& job,
+                double fps) {
+    if (job.outputWidth <= 0 || job.outputHeight <= 0) {
+        return false;
+    }
+    try {
+        return writer.open(path, cv::CAP_FFMPEG, fourccOf(job.codecCode), fps,
+                           cv::Size(job.outputWidth, job.outputHeight), true) &&
+               writer.isOpened();
+    } catch (const cv::Exception&) {
+        return false;
+    }
+}
+
+}  // namespace camdrift

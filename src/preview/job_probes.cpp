@@ -1,0 +1,94 @@
+#include "preview/job_probes.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <opencv2/videoio.hpp>
+#include <random>
+
+#include "app/video_open.h"
+#include "platform/platform.h"
+#include "script/utf8.h"
+
+namespace camdrift {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kTempNameTries = 100;
+
+// A new empty file in the system's temp folder, made with exclusive creation
+// so no existing file is ever opened; empty when none could be made.
+std::string createTempFile(const std::string& extension) {
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    if (error) return "";
+    std::random_device seed;
+    std::mt19937 draw(seed());
+    for (int i = 0; i < kTempNameTries; ++i) {
+        const std::string name = platform::formatText(
+            "camdrift-preview-%08x%s", static_cast<unsigned>(draw()), extension.c_str());
+        const std::string path = (folder / name).string();
+        if (std::FILE* file = std::fopen(path.c_str(), "wbx")) {
+            std::fclose(file);
+            return path;
+        }
+    }
+    return "";
+}
+
+bool isExecutableFile(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::is_regular_file(status)) return false;
+    const fs::perms executable =
+        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    return (status.permissions() & executable) != fs::perms::none;
+}
+
+bool folderExists(const std::string& outputPath) {
+    const fs::path folder = fs::path(outputPath).parent_path();
+    std::error_code error;
+    return fs::is_directory(folder.empty() ? fs::path(".") : folder, error);
+}
+
+}  // namespace
+
+std::string outputExtension(const std::string& outputPath) {
+    const std::string name = fs::path(outputPath).filename().string();
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? "" : name.substr(dot);
+}
+
+std::optional<SourceInfo> probeSource(const JobScript& job) {
+    cv::VideoCapture source;
+    if (!openSource(source, encodeUtf8(job.inputPath))) return std::nullopt;
+    return readSourceInfo(source);
+}
+
+bool writerOpensLike(const JobScript& job, double fps) {
+    const std::string path = createTempFile(outputExtension(encodeUtf8(job.outputPath)));
+    if (path.empty()) return false;
+    bool opened = false;
+    {
+        cv::VideoWriter writer;
+        opened = openWriter(writer, path, job, fps);
+    }
+    platform::removeFile(path);
+    return opened;
+}
+
+FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source) {
+    const std::string input = encodeUtf8(job.inputPath);
+    const std::string output = encodeUtf8(job.outputPath);
+    FileFacts facts;
+    facts.outputIsSource = platform::sameFile(input, output);
+    facts.outputFolderExists = folderExists(output);
+    facts.muxerIsExecutable = isExecutableFile(encodeUtf8(job.muxerPath));
+    // A size the run rejects before opening is told by its own warning.
+    if (source && job.outputWidth > 0 && job.outputHeight > 0) {
+        facts.writerOpens = writerOpensLike(job, source->fps);
+    }
+    return facts;
+}
+
+}  // namespace camdrift

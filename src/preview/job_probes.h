@@ -1,0 +1,29 @@
+// Facts about the files a job names, found by looking at the file system and
+// by trying OpenCV's writer: never on the real output, which stays untouched.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/source_info.h"
+#include "preview/preview_input.h"
+#include "script/job_script.h"
+
+namespace camdrift {
+
+// The extension of the path's last component with its dot (".avi"), or
+// empty when it has none.
+std::string outputExtension(const std::string& outputPath);
+
+// Opens the source and reads its properties; nothing when it can't be opened.
+std::optional<SourceInfo> probeSource(const JobScript& job);
+
+// Without the source's frame rate the writer isn't tried.
+FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source);
+
+// Whether OpenCV's writer opens a file with the output's extension, the job's
+// codec code and output size at `fps`: tried on a fresh file in the system's
+// temp folder, deleted afterwards.
+bool writerOpensLike(const JobScript& job, double fps);
+
+}  // namespace camdrift

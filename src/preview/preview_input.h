@@ -1,0 +1,40 @@
+// Everything the preview knows about a job: the script as read, the source's
+// properties and a few facts about the files it names.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/source_info.h"
+#include "script/job_script.h"
+#include "script/job_script_reader.h"
+
+namespace camdrift {
+
+struct FileFacts {
+    bool outputIsSource = false;
+    bool outputFolderExists = true;
+    bool muxerIsExecutable = true;    // looked at only when the script names a muxer
+    std::optional<bool> writerOpens;  // nothing when the writer wasn't tried
+};
+
+struct PreviewInput {
+    JobScript job;
+    ReadReport report;
+    // Attempts the reader would have gone on to make had the file had more
+    // lines: what they read is text that no keyframe attempt reached.
+    std::vector<KeyframeAttempt> unreadAttempts;
+    std::optional<SourceInfo> source;  // nothing when the source can't be opened
+    FileFacts files;
+    std::string decimalPoint = ".";  // the locale's, as the reader used it
+};
+
+// Parses the script's text as camdrift does, noting how it was read and
+// what the keyframe attempts never reached; source and files are left unknown.
+PreviewInput readPreviewInput(const std::u16string& text, const std::string& decimalPoint);
+
+// The accepted attempts, one for each keyframe of the job and in its order.
+std::vector<const KeyframeAttempt*> acceptedAttempts(const ReadReport& report);
+
+}  // namespace camdrift

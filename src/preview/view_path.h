@@ -1,0 +1,28 @@
+// The view of every frame, from the run's own ViewTrack driven frame by frame
+// from 0, and how the view moves from one frame to the next.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/view_state.h"
+#include "script/job_script.h"
+
+namespace camdrift {
+
+// Views of frames 0 to frames - 1 (none when frames is 0 or less).
+std::vector<ViewState> viewPath(const JobScript& job, double fps, int32_t frames);
+
+enum class Motion {
+    Still,   // the same view as the frame before
+    Linear,  // moving on a linear segment
+    Ramp,    // moving on the ramp of a hold-then-ramp segment
+};
+
+// The motion of every frame of `views`: still until the view first changes
+// within a keyframe segment, moving from there to the segment's end. Frame 0
+// is still.
+std::vector<Motion> motionPath(const std::vector<ViewState>& views, const JobScript& job,
+                               double fps);
+
+}  // namespace camdrift
