@@ -1,5 +1,6 @@
 #include "render/frame_loop.h"
 
+#include "app/upright_frame.h"
 #include "render/frame_render.h"
 #include "render/frames_ahead.h"
 #include "render/progress.h"
@@ -20,14 +21,17 @@ public:
     FrameMaker(cv::VideoCapture& source, const SourceInfo& info, const JobScript& job)
         : source_(source),
           outputSize_(job.outputWidth, job.outputHeight),
+          rotation_(info.rotation),
           track_(job.keyframes, job.transitionSeconds, info.fps) {}
 
     // False when the source yields no frame.
     bool make(cv::Mat& scaled) {
-        if (!source_.read(frame_) || frame_.empty()) {
+        if (!source_.read(decoded_) || decoded_.empty()) {
             return false;
         }
-        renderView(frame_, track_.selectSegment(cur_), outputSize_, scaled);
+        // The view is set on the picture as it is meant to be seen.
+        turnUpright(decoded_, rotation_, upright_);
+        renderView(upright_, track_.selectSegment(cur_), outputSize_, scaled);
         ++cur_;
         return true;
     }
@@ -35,8 +39,10 @@ public:
 private:
     cv::VideoCapture& source_;
     const cv::Size outputSize_;
+    const int32_t rotation_;
     ViewTrack track_;
-    cv::Mat frame_;  // refilled by every read
+    cv::Mat decoded_;  // refilled by every read
+    cv::Mat upright_;  // decoded_ itself unless the source is turned
     int32_t cur_ = 0;
 };
 
