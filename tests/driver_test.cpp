@@ -74,7 +74,7 @@ TEST_F(DriverTest, MissingSourcePrintsOnlyCaptureNotOpened) {
     RunResult result = runJob(job(output, "FFV1", 32, 24, dir_.file("missing.avi")));
     EXPECT_EQ(result.out, "Capture not opened!\n");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
     EXPECT_FALSE(exists(output));
 }
 

@@ -1,10 +1,8 @@
-// The console: formatted output, the progress line, the key press after an
-// error, and keeping the video library's chatter off the screen.
+// The console: formatted output, the progress line, and keeping the video
+// library's chatter off the screen.
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 
 #include "platform/platform.h"
@@ -73,29 +71,6 @@ void Console::progress(const std::string& line) {
 
 void Console::flush() {
     std::fflush(out_);
-}
-
-void waitForKeyPress() {
-    int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
-    if (tty < 0) {
-        return;  // no controlling terminal: nobody to wait for
-    }
-    termios saved;
-    if (tcgetattr(tty, &saved) != 0) {
-        close(tty);
-        return;
-    }
-    termios raw = saved;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    if (tcsetattr(tty, TCSANOW, &raw) == 0) {
-        char key;
-        while (read(tty, &key, 1) < 0 && errno == EINTR) {
-        }
-        tcsetattr(tty, TCSANOW, &saved);
-    }
-    close(tty);
 }
 
 StderrSilence::StderrSilence() {

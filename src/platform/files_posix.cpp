@@ -1,8 +1,12 @@
 // File operations and the clock on POSIX systems. Paths are UTF-8 bytes,
 // handed to the system unchanged.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -49,6 +53,62 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 int64_t calendarSeconds() {
     return static_cast<int64_t>(std::time(nullptr));
+}
+
+int64_t processId() {
+    return static_cast<int64_t>(getpid());
+}
+
+namespace {
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        // Non-blocking, so a named pipe without a reader can't hold the run up.
+        fd = open(path, flags | O_CLOEXEC | O_NONBLOCK, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+// An existing file is opened as it is; a missing one is created exclusively,
+// so of two processes racing to create it exactly one reports creating it.
+FileLock::FileLock(const std::string& path) {
+    fd_ = openRetrying(path.c_str(), O_WRONLY);
+    if (fd_ < 0 && errno == ENOENT) {
+        fd_ = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        created_ = fd_ >= 0;
+        if (fd_ < 0 && errno == EEXIST) {
+            fd_ = openRetrying(path.c_str(), O_WRONLY);
+        }
+    }
+    if (fd_ < 0) {
+        return;
+    }
+    int locked;
+    do {
+        locked = flock(fd_, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    state_ = locked == 0 ? State::Locked
+                         : errno == EWOULDBLOCK ? State::HeldElsewhere : State::NotOpened;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) {
+        close(fd_);  // closing the last descriptor releases the lock
+    }
+}
+
+// Root may fill the blocks kept back for it; everyone else stops at the
+// blocks available to unprivileged users.
+bool FileLock::fileSystemFull() const {
+    struct statvfs space;
+    if (fd_ < 0 || fstatvfs(fd_, &space) != 0) {
+        return false;
+    }
+    const fsblkcnt_t blocksLeft = geteuid() == 0 ? space.f_bfree : space.f_bavail;
+    return blocksLeft == 0;
 }
 
 }  // namespace platform
