@@ -2,6 +2,7 @@
 // handed to the system unchanged.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -49,6 +50,75 @@ bool removeFile(const std::string& path) {
 // the old file or the new one, never a gap.
 bool replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+namespace {
+
+bool writeAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
+// Writes and syncs a file created exclusively; a file that didn't come out
+// whole is removed. False also when the name is taken (errno EEXIST).
+bool writeNewFile(const std::string& path, const std::string& bytes) {
+    int fd;
+    do {
+        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    // Synced before it can be renamed over a file, so a crash never leaves
+    // an empty script where a good one was.
+    const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed) {
+        unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string randomBytes(size_t count) {
+    std::string bytes(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = getrandom(bytes.data() + done, count - done, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return "";
+        done += static_cast<size_t>(got);
+    }
+    return bytes;
+}
+
+std::string writeTempFileBeside(const std::string& path, const std::string& bytes) {
+    constexpr int kTries = 100;
+    const std::string suffix = randomBytes(8);
+    for (int i = 0; i < kTries && !suffix.empty(); ++i) {
+        const std::string candidate = path + formatText(".%02x%02x%02x%02x-%d.tmp",
+            static_cast<unsigned char>(suffix[0]), static_cast<unsigned char>(suffix[1]),
+            static_cast<unsigned char>(suffix[2]), static_cast<unsigned char>(suffix[3]), i);
+        if (writeNewFile(candidate, bytes)) return candidate;
+        if (errno != EEXIST) return "";
+    }
+    return "";
+}
+
+bool createNewFile(const std::string& path, const std::string& bytes) {
+    return writeNewFile(path, bytes);
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
 }
 
 int64_t calendarSeconds() {

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,65 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, bool captureOutp
 // file-size limit makes writes fail instead of killing the process.
 void installInterruptHandlers();
 bool interruptRequested();
+
+// A child process whose stdout and stderr arrive through one pipe while it
+// runs, and that can be signalled meanwhile: for a run that someone watches
+// and may cancel. Standard input is /dev/null; the environment and current
+// directory are inherited. It runs in a process group of its own, so a
+// Ctrl+C on the terminal reaches the parent only, which decides what the
+// child gets.
+class ChildProcess {
+public:
+    // Starts argv[0] exactly as given, never looked up on PATH.
+    explicit ChildProcess(const std::vector<std::string>& argv);
+    // A child still running is killed and waited for: none outlives its owner.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool started() const { return started_; }
+    // Waits for output and appends what came to `text`; false once every
+    // writer has closed the pipe. Safe to call from one thread while
+    // another signals the child.
+    bool readOutput(std::string& text);
+    // Ctrl+C for the child: SIGINT. Does nothing once the child was waited for.
+    void interrupt();
+    // SIGKILL, for a child that ignores interrupt().
+    void kill();
+    // Waits for the end; exited, exitStatus and signal tell how it ended.
+    ProcessOutcome wait();
+
+private:
+    void sendSignal(int signalNumber);
+
+    int pid_ = -1;
+    int outputFd_ = -1;
+    bool started_ = false;
+    bool reaped_ = false;
+    ProcessOutcome outcome_;
+    std::mutex mutex_;  // a signal never reaches a pid that was reaped and reused
+};
+
+// The folder holding the running executable, without a trailing slash;
+// empty when the system doesn't say.
+std::string executableFolder();
+
+// `count` bytes from the system's random source (for secrets); empty when
+// the source fails.
+std::string randomBytes(size_t count);
+
+// A new file holding `bytes` in the same folder as `path`, named after it
+// and created exclusively so no existing file is touched; its path, or
+// empty when it couldn't be made or written. Moved over `path` with
+// replaceFile, the new content appears in one step.
+std::string writeTempFileBeside(const std::string& path, const std::string& bytes);
+
+// Creates `path` holding `bytes`; false when the name is already taken or
+// the file can't be written (a half-written new file is removed).
+bool createNewFile(const std::string& path, const std::string& bytes);
+
+// A regular file (after links) with an execute bit.
+bool isExecutableFile(const std::string& path);
 
 // Seconds since the epoch.
 int64_t calendarSeconds();
