@@ -1,0 +1,83 @@
+#include "studio/http_shell.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <thread>
+
+#include "platform/platform.h"
+#include "studio/studio_state.h"
+
+namespace camdrift {
+namespace {
+
+constexpr auto kInterruptPoll = std::chrono::milliseconds(100);
+// A browser keeps connections open; short keep-alives let a stop finish soon.
+constexpr time_t kKeepAliveSeconds = 1;
+
+Request requestOf(const httplib::Request& from) {
+    Request request;
+    request.method = from.method;
+    request.path = from.path;
+    for (const auto& [name, value] : from.params) request.query.emplace(name, value);
+    for (const auto& [name, value] : from.headers) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        request.headers.emplace(lower, value);
+    }
+    request.body = from.body;
+    return request;
+}
+
+void answer(const Response& from, httplib::Response& to) {
+    to.status = from.status;
+    for (const auto& [name, value] : from.headers) to.set_header(name, value);
+    to.set_content(from.body, from.contentType);
+}
+
+}  // namespace
+
+HttpShell::HttpShell() : server_(std::make_unique<httplib::Server>()) {}
+
+HttpShell::~HttpShell() = default;
+
+int HttpShell::bindLoopback(int port) {
+    server_->set_payload_max_length(kMaxBodyBytes);
+    server_->set_keep_alive_timeout(kKeepAliveSeconds);
+    if (port == 0) return server_->bind_to_any_port("127.0.0.1");
+    return server_->bind_to_port("127.0.0.1", port) ? port : -1;
+}
+
+void HttpShell::serve(const std::function<Response(const Request&)>& handler,
+                      const std::function<void()>& beforeStop) {
+    const auto dispatch = [&handler](const httplib::Request& request,
+                                     httplib::Response& response) {
+        answer(handler(requestOf(request)), response);
+    };
+    for (const char* any : {".*"}) {
+        server_->Get(any, dispatch);
+        server_->Post(any, dispatch);
+        server_->Put(any, dispatch);
+        server_->Patch(any, dispatch);
+        server_->Delete(any, dispatch);
+    }
+    platform::installInterruptHandlers();
+    std::atomic<bool> ended{false};
+    std::thread watcher([this, &beforeStop, &ended] {
+        while (!ended && !platform::interruptRequested()) {
+            std::this_thread::sleep_for(kInterruptPoll);
+        }
+        if (ended) return;
+        beforeStop();
+        server_->stop();
+    });
+    server_->listen_after_bind();
+    ended = true;
+    watcher.join();
+}
+
+}  // namespace camdrift
