@@ -1,0 +1,273 @@
+// Starting camdrift-studio: its command line, a new script's defaults, the
+// address it prints, the stop; and the render child it runs.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+
+#include <regex>
+
+#include "running_process.h"
+#include "studio/new_job.h"
+#include "studio/render_runner.h"
+#include "studio/studio_command_line.h"
+#include "studio/studio_job.h"
+#include "test_support.h"
+
+using namespace testing_support;
+using camdrift::StudioArguments;
+
+namespace {
+
+std::string studioExe() { return CAMDRIFT_STUDIO_EXE; }
+
+TEST(StudioArguments, Table) {
+    using Kind = StudioArguments::Kind;
+    struct Case {
+        std::vector<std::string> args;
+        Kind kind;
+        std::string script;
+        std::string source;
+        int port;
+    };
+    const std::vector<Case> table = {
+        {{"job.txt"}, Kind::Open, "job.txt", "", 0},
+        {{"job.txt", "--port", "8080"}, Kind::Open, "job.txt", "", 8080},
+        {{"--port", "0", "job.txt"}, Kind::Open, "job.txt", "", 0},
+        {{"new.job", "--source", "clip.mp4"}, Kind::Create, "new.job", "clip.mp4", 0},
+        {{"--source", "a b.mov", "--port", "65535", "x"}, Kind::Create, "x", "a b.mov", 65535},
+        {{"--help"}, Kind::Help, "", "", 0},
+        {{"-h"}, Kind::Help, "", "", 0},
+        {{"--version"}, Kind::Version, "", "", 0},
+        {{}, Kind::Wrong, "", "", 0},
+        {{"a", "b"}, Kind::Wrong, "a", "", 0},
+        {{"a", "--port"}, Kind::Wrong, "a", "", 0},
+        {{"a", "--port", "65536"}, Kind::Wrong, "a", "", 0},
+        {{"a", "--port", "-1"}, Kind::Wrong, "a", "", 0},
+        {{"a", "--port", "80x"}, Kind::Wrong, "a", "", 0},
+        {{"a", "--source", ""}, Kind::Wrong, "a", "", 0},
+        {{"a", "--port", "1", "--port", "2"}, Kind::Wrong, "a", "", 1},
+        {{"a", "--verbose"}, Kind::Wrong, "a", "", 0},
+        {{"--source", "v.mp4"}, Kind::Wrong, "", "v.mp4", 0},
+        {{"--help", "job"}, Kind::Wrong, "", "", 0},
+    };
+    for (const Case& c : table) {
+        const StudioArguments parsed = camdrift::parseStudioArguments(c.args);
+        std::string shown;
+        for (const auto& a : c.args) shown += "[" + a + "]";
+        EXPECT_EQ(parsed.kind, c.kind) << shown;
+        if (c.kind == Kind::Wrong) {
+            EXPECT_FALSE(parsed.problem.empty()) << shown;
+            continue;
+        }
+        EXPECT_EQ(parsed.scriptPath, c.script) << shown;
+        EXPECT_EQ(parsed.sourcePath, c.source) << shown;
+        EXPECT_EQ(parsed.port, c.port) << shown;
+    }
+}
+
+TEST(NewJob, OutputNameTable) {
+    const std::vector<std::pair<std::string, std::string>> table = {
+        {"clip.mov", "clip-framed.mp4"},
+        {"/v/clip.mp4", "/v/clip-framed.mp4"},
+        {"/v/a.b.mkv", "/v/a.b-framed.mp4"},
+        {"/v.d/clip", "/v.d/clip-framed.mp4"},
+        {"/v/.hidden", "/v/.hidden-framed.mp4"},
+        {"/v/name.", "/v/name-framed.mp4"}};
+    for (const auto& [source, output] : table) {
+        EXPECT_EQ(camdrift::framedOutputPath(source), output) << source;
+    }
+}
+
+TEST(NewJob, Defaults) {
+    const camdrift::StudioJob job = camdrift::newStudioJob("/v/phone.mp4", 1080, 1920, true);
+    EXPECT_EQ(camdrift::scriptText(job, "."),
+              "camdrift-studio job for phone.mp4\n/v/phone.mp4\n/v/phone-framed.mp4\n"
+              "/usr/bin/ffmpeg\navc1\n1\n1080\n1920\n");
+    EXPECT_EQ(camdrift::newStudioJob("/v/a.avi", 64, 48, false).muxer, "");
+}
+
+
+class StudioProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source_ = dir_.file("clip.avi");
+        ASSERT_TRUE(writePatternVideo(source_, 64, 48, 10));
+    }
+    ScratchDir dir_;
+    std::string source_;
+};
+
+TEST_F(StudioProcess, HelpAndVersion) {
+    EXPECT_EQ(run({studioExe(), "--version"}).out,
+              std::string("camdrift-studio ") + CAMDRIFT_TEST_VERSION + "\n");
+    const RunResult help = run({studioExe(), "--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.rfind("Usage: camdrift-studio JOBSCRIPT [--port N]\n", 0), 0u);
+    const RunResult wrong = run({studioExe()});
+    EXPECT_EQ(wrong.exitStatus, 2);
+    EXPECT_EQ(wrong.out.rfind("error: no job script given\nUsage:", 0), 0u);
+}
+
+TEST_F(StudioProcess, NewScriptGetsTheDefaultsAndTheAddressIsTheOnlyOutput) {
+    const std::string script = dir_.file("new.job");
+    RunningProcess studio({studioExe(), script, "--source", source_});
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    ASSERT_TRUE(waitForFile(script, 5));
+    EXPECT_EQ(readFile(script), "camdrift-studio job for clip.avi\n" + source_ + "\n" +
+                                    dir_.file("clip-framed.mp4") + "\n/usr/bin/ffmpeg\navc1\n1\n64\n48\n");
+    studio.signal(SIGTERM);
+    const RunResult result = studio.finish();
+    EXPECT_EQ(result.exitStatus, 0);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(result.out, match,
+                                 std::regex("http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{64})\n")))
+        << result.out;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(StudioProcess, NeverWritesOverAnExistingFile) {
+    const std::string script = dir_.file("taken.job");
+    writeFile(script, "mine\n");
+    const RunResult result = run({studioExe(), script, "--source", source_});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "error: " + script + " exists; a new job script is never written over a file\n");
+    EXPECT_EQ(readFile(script), "mine\n");
+}
+
+TEST_F(StudioProcess, UnusableScriptOrSourceEndsAtOnce) {
+    EXPECT_EQ(run({studioExe(), dir_.file("missing.job")}).out,
+              "error: can't read the job script " + dir_.file("missing.job") + "\n");
+    writeFile(dir_.file("bad.job"), "t\n" + dir_.file("none.avi") + "\no.avi\n\nFFV1\n1\n2\n2\n");
+    const RunResult bad = run({studioExe(), dir_.file("bad.job")});
+    EXPECT_EQ(bad.exitStatus, 1);
+    EXPECT_EQ(bad.out, "error: line 2: can't open the source video \"" + dir_.file("none.avi") + "\"\n");
+}
+
+TEST_F(StudioProcess, ServesLoopbackWithTheTokenAndStopsOnCtrlC) {
+    const std::string script = dir_.file("job.txt");
+    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+    RunningProcess studio({studioExe(), script});
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    studio.signal(SIGINT);
+    const RunResult result = studio.finish();
+    EXPECT_EQ(result.exitStatus, 0);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(result.out, match,
+                                 std::regex("http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{64})\n")));
+}
+
+TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
+    const std::string script = dir_.file("job.txt");
+    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+    // A port that is free now: bind, note it, let go.
+    int port = 0;
+    {
+        httplib::Server probe;
+        port = probe.bind_to_any_port("127.0.0.1");
+    }
+    ASSERT_GT(port, 0);
+    RunningProcess studio({studioExe(), script, "--port", std::to_string(port)});
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    httplib::Client client("127.0.0.1", port);
+    auto refused = client.Get("/api/job");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 403);
+    studio.signal(SIGTERM);
+    const RunResult result = studio.finish();
+    EXPECT_EQ(result.exitStatus, 0);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(result.out, match,
+                                 std::regex("http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{64})\n")));
+    EXPECT_EQ(match[1].str(), std::to_string(port));
+}
+
+TEST(RenderLines, SplitAtLineEndsKeepingTheRest) {
+    std::vector<std::string> lines;
+    std::string pending = "Opened\nProcessed: 40% (101 / 250)\r\nPart";
+    camdrift::appendLines(pending, lines, 10);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Opened", "Processed: 40% (101 / 250)", ""}));
+    EXPECT_EQ(pending, "Part");
+    pending += "ial\n\n";
+    camdrift::appendLines(pending, lines, 3);
+    EXPECT_EQ(lines, (std::vector<std::string>{"", "Partial", ""}));
+    EXPECT_EQ(pending, "");
+}
+
+TEST(RenderMeaning, Table) {
+    auto exited = [](int status) {
+        camdrift::platform::ProcessOutcome o;
+        o.started = true;
+        o.exited = true;
+        o.exitStatus = status;
+        return o;
+    };
+    EXPECT_EQ(camdrift::exitMeaning(exited(0)), "complete");
+    EXPECT_EQ(camdrift::exitMeaning(exited(1)), "nothing usable written");
+    EXPECT_EQ(camdrift::exitMeaning(exited(2)), "video complete, sound not added");
+    EXPECT_EQ(camdrift::exitMeaning(exited(130)), "interrupted");
+    EXPECT_EQ(camdrift::exitMeaning(exited(7)), "exit status 7");
+    camdrift::platform::ProcessOutcome killed;
+    killed.started = true;
+    killed.signal = 9;
+    EXPECT_EQ(camdrift::exitMeaning(killed), "camdrift was killed by signal 9");
+    EXPECT_EQ(camdrift::exitMeaning(camdrift::platform::ProcessOutcome{}),
+              "camdrift could not be started");
+}
+
+camdrift::RenderStatus waitForEnd(camdrift::RenderRunner& runner) {
+    for (int i = 0; i < 2000; ++i) {
+        const camdrift::RenderStatus status = runner.status();
+        if (status.state == camdrift::RenderStatus::State::Finished) return status;
+        usleep(10000);
+    }
+    return runner.status();
+}
+
+TEST(RenderRunner, CancelSendsCtrlCAndReportsTheEnd) {
+    ScratchDir dir;
+    // Stands in for camdrift: answers SIGINT as camdrift does.
+    const std::string fake = dir.file("camdrift");
+    writeFile(fake, "#!/bin/sh\ntrap 'echo Interrupted!; exit 130' INT\necho \"Opened $1\"\n"
+                    "while :; do sleep 0.05; done\n");
+    makeExecutable(fake);
+    camdrift::RenderRunner runner(fake);
+    EXPECT_FALSE(runner.cancel());
+    ASSERT_TRUE(runner.start("job.txt"));
+    EXPECT_FALSE(runner.start("job.txt"));
+    for (int i = 0; i < 500 && runner.status().lines.empty(); ++i) usleep(10000);
+    EXPECT_EQ(runner.status().lines, std::vector<std::string>{"Opened job.txt"});
+    EXPECT_TRUE(runner.cancel());
+    const camdrift::RenderStatus status = waitForEnd(runner);
+    EXPECT_EQ(status.lines, (std::vector<std::string>{"Opened job.txt", "Interrupted!"}));
+    EXPECT_TRUE(status.outcome.exited);
+    EXPECT_EQ(status.outcome.exitStatus, 130);
+    EXPECT_TRUE(status.cancelled);
+    EXPECT_EQ(status.run, 1u);
+}
+
+TEST(RenderRunner, RunsTheRealCamdriftToTheEnd) {
+    ScratchDir dir;
+    const std::string source = dir.file("in.avi");
+    ASSERT_TRUE(writePatternVideo(source, 64, 48, 30));
+    const std::string script = dir.file("job.txt");
+    writeFile(script, jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 32, 24,
+                                    {"a 10 50 50 50 0"}));
+    camdrift::RenderRunner runner(CAMDRIFT_EXE);
+    ASSERT_TRUE(runner.start(script));
+    const camdrift::RenderStatus status = waitForEnd(runner);
+    EXPECT_EQ(status.lines, (std::vector<std::string>{
+                                "Opened", "64x48@25.000000\t30", "fn2=" + dir.file("out.avi"),
+                                "Finished!"}));
+    EXPECT_EQ(status.outcome.exitStatus, 0);
+    EXPECT_EQ(readAllFrames(dir.file("out.avi")).size(), 30u);
+}
+
+TEST(RenderRunner, AMissingProgramIsReportedNotStarted) {
+    camdrift::RenderRunner runner("/nonexistent/camdrift");
+    ASSERT_TRUE(runner.start("job.txt"));
+    const camdrift::RenderStatus status = waitForEnd(runner);
+    EXPECT_FALSE(status.outcome.started);
+    EXPECT_EQ(camdrift::exitMeaning(status.outcome), "camdrift could not be started");
+}
+
+}  // namespace
