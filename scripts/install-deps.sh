@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that camdrift's build, tests and demo need,
 # and the de_DE.UTF-8 locale that the decimal-comma test runs under.
+# camdrift-studio adds its HTTP and JSON libraries, and the browser and
+# Node.js its page's test drives (the test's own npm package is installed
+# by scripts/test.sh).
 # Runs as root, or through sudo when it is there.
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libopencv-dev ffmpeg libgtest-dev libbenchmark-dev
           libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-          locales clang libclang-rt-dev)
+          locales clang libclang-rt-dev
+          libcpp-httplib-dev nlohmann-json3-dev chromium)
+# A Node.js that is already there (any from 18 on runs the browser test) is
+# kept; Debian's comes only where there is none.
+if ! command -v node >/dev/null 2>&1; then packages+=(nodejs); fi
+if ! command -v npm >/dev/null 2>&1; then packages+=(npm); fi
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -57,7 +57,7 @@ export function drawPlot(canvas, { track, keyframes, frames, playhead, selected 
   const height = canvas.clientHeight;
   const g = fitCanvas(canvas, width, height);
   g.clearRect(0, 0, width, height);
-  const top = 6;
+  const top = 12;
   const bottom = height - 16;
   const { low, high } = valueRange(track, keyframes);
   const y = (value) => {
