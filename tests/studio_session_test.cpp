@@ -2,8 +2,13 @@
 // address it prints, the stop; and the render child it runs.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "running_process.h"
@@ -87,6 +92,22 @@ TEST(NewJob, Defaults) {
 }
 
 
+// A loopback port that is free now: bound to port 0, noted, let go.
+int freePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = -1;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+}
+
 class StudioProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -159,12 +180,7 @@ TEST_F(StudioProcess, ServesLoopbackWithTheTokenAndStopsOnCtrlC) {
 TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
     const std::string script = dir_.file("job.txt");
     writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
-    // A port that is free now: bind, note it, let go.
-    int port = 0;
-    {
-        httplib::Server probe;
-        port = probe.bind_to_any_port("127.0.0.1");
-    }
+    const int port = freePort();
     ASSERT_GT(port, 0);
     RunningProcess studio({studioExe(), script, "--port", std::to_string(port)});
     ASSERT_TRUE(studio.waitForOutput("\n", 20));
@@ -179,6 +195,41 @@ TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
     ASSERT_TRUE(std::regex_match(result.out, match,
                                  std::regex("http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{64})\n")));
     EXPECT_EQ(match[1].str(), std::to_string(port));
+}
+
+// The studio runs the camdrift beside it, so a copy of the studio beside a
+// stand-in shows what a stop does to a running render.
+TEST_F(StudioProcess, StopInterruptsARunningRenderFirst) {
+    const std::string folder = dir_.file("bin");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(studioExe(), folder + "/camdrift-studio");
+    const std::string marker = dir_.file("interrupted");
+    writeFile(folder + "/camdrift",
+              "#!/bin/sh\ntrap 'echo Interrupted!; touch " + marker + "; exit 130' INT\n"
+              "echo Opened\nwhile :; do sleep 0.05; done\n");
+    makeExecutable(folder + "/camdrift");
+    const std::string script = dir_.file("job.txt");
+    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+
+    RunningProcess studio({folder + "/camdrift-studio", script});
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    std::smatch match;
+    const std::string address = studio.outputSoFar();
+    ASSERT_TRUE(std::regex_search(address, match, std::regex(":([0-9]+)/\\?token=([0-9a-f]{64})")));
+    httplib::Client client("127.0.0.1", std::stoi(match[1].str()));
+    const httplib::Headers token = {{"X-Studio-Token", match[2].str()}};
+    auto started = client.Post("/api/render", token, "", "application/json");
+    ASSERT_TRUE(started);
+    EXPECT_EQ(started->status, 200);
+    for (int i = 0; i < 500; ++i) {
+        auto status = client.Get("/api/render", token);
+        if (status && status->body.find("Opened") != std::string::npos) break;
+        usleep(10000);
+    }
+    studio.signal(SIGTERM);
+    const RunResult result = studio.finish();
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_TRUE(exists(marker));
 }
 
 TEST(RenderLines, SplitAtLineEndsKeepingTheRest) {

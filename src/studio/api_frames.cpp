@@ -69,7 +69,9 @@ Response getFrame(const Request& request, StudioState& state) {
     cv::Mat shown = upright;
     if (upright.cols > maxWidth) {
         const double scale = static_cast<double>(maxWidth) / upright.cols;
-        cv::resize(upright, shown, cv::Size(), scale, scale, cv::INTER_AREA);
+        // Bilinear: area averaging costs ten times more at the 1.5x of a
+        // 1080p frame shown 1280 wide, for a picture that only guides the eye.
+        cv::resize(upright, shown, cv::Size(), scale, scale, cv::INTER_LINEAR);
     }
     std::vector<unsigned char> jpeg;
     cv::imencode(".jpg", shown, jpeg, {cv::IMWRITE_JPEG_QUALITY, kSourceJpegQuality});

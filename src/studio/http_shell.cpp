@@ -65,7 +65,6 @@ void HttpShell::serve(const std::function<Response(const Request&)>& handler,
         server_->Patch(any, dispatch);
         server_->Delete(any, dispatch);
     }
-    platform::installInterruptHandlers();
     std::atomic<bool> ended{false};
     std::thread watcher([this, &beforeStop, &ended] {
         while (!ended && !platform::interruptRequested()) {
@@ -73,7 +72,12 @@ void HttpShell::serve(const std::function<Response(const Request&)>& handler,
         }
         if (ended) return;
         beforeStop();
-        server_->stop();
+        // A stop before the server runs does nothing, and an interrupt can
+        // come as soon as the address is printed: stop until it is over.
+        while (!ended) {
+            server_->stop();
+            std::this_thread::sleep_for(kInterruptPoll);
+        }
     });
     server_->listen_after_bind();
     ended = true;

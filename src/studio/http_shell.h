@@ -24,7 +24,8 @@ public:
     // Binds 127.0.0.1:`port` (0: any free port); the port bound, or -1.
     int bindLoopback(int port);
 
-    // Answers requests with `handler` until an interrupt arrives; then calls
+    // Answers requests with `handler` until an interrupt arrives (the caller
+    // installs the platform's interrupt handlers first); then calls
     // `beforeStop` (while requests are still answered) and stops.
     void serve(const std::function<Response(const Request&)>& handler,
                const std::function<void()>& beforeStop);

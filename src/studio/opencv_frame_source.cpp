@@ -2,6 +2,7 @@
 // run does. OpenCV's seek can land beside the frame asked for in some
 // containers, so seeking is trusted only after it matched a sequential read,
 // and every seek is checked again; otherwise frames are read forward.
+#include <algorithm>
 #include <opencv2/videoio.hpp>
 
 #include "app/upright_frame.h"
@@ -11,9 +12,12 @@
 namespace camdrift {
 namespace {
 
-// A jump this far ahead is read forward: decoding a few frames costs less
-// than a seek, which restarts from the key frame before the target.
-constexpr int64_t kReadAheadFrames = 12;
+// A jump this far ahead is read forward. OpenCV's seek lands on the key
+// frame before the target minus 16 frames and decodes from there, often a
+// whole group of pictures more than needed, so up to a second and a half
+// of frames (at least 12) are cheaper to decode without converting them.
+constexpr double kReadAheadSeconds = 1.5;
+constexpr int64_t kLeastReadAhead = 12;
 // The frame the seek test compares: past the first second, so the seek has
 // to find a later key frame, yet cheap to reach by reading.
 constexpr double kSeekTestSeconds = 2.0;
@@ -30,6 +34,10 @@ public:
     bool open() {
         if (!reopen()) return false;
         info_ = readSourceInfo(capture_);
+        if (info_.fps > 0.0 && info_.fps < 1000.0) {
+            readAhead_ = std::max(kLeastReadAhead,
+                                  static_cast<int64_t>(info_.fps * kReadAheadSeconds));
+        }
         seeking_ = seekMatchesSequentialRead();
         return reopen();
     }
@@ -39,8 +47,8 @@ public:
     bool frameAt(int32_t n, cv::Mat& uprightBgr) override {
         if (n < 0) return false;
         cv::Mat decoded;
-        const bool got = n >= next_ && n - next_ <= kReadAheadFrames ? readForwardTo(n, decoded)
-                                                                     : jumpTo(n, decoded);
+        const bool got = n >= next_ && n - next_ <= readAhead_ ? readForwardTo(n, decoded)
+                                                               : jumpTo(n, decoded);
         if (!got) return false;
         turnUpright(decoded, info_.rotation, uprightBgr);
         return true;
@@ -103,6 +111,7 @@ private:
     cv::VideoCapture capture_;
     SourceInfo info_;
     int64_t next_ = 0;  // the frame the next read delivers
+    int64_t readAhead_ = kLeastReadAhead;
     bool seeking_ = false;
 };
 

@@ -82,6 +82,7 @@ int serve(const StudioArguments& arguments, const std::string& point,
         console.print("error: the system's random source failed\n");
         return kExitUnusable;
     }
+    if (platform::interruptRequested()) return kExitStopped;
     StudioState state(session, std::move(opened->frames),
                       platform::executableFolder() + "/camdrift");
     console.print("http://127.0.0.1:%d/?token=%s\n", port, session.token.c_str());
@@ -116,6 +117,9 @@ int runStudio(int argc, char** argv) {
             break;
         case StudioArguments::Kind::Open:
         case StudioArguments::Kind::Create:
+            // From here on Ctrl+C and SIGTERM are noted, not fatal: one that
+            // comes as soon as the address is printed still stops cleanly.
+            platform::installInterruptHandlers();
             status = serve(arguments, point, console);
             break;
     }

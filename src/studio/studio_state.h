@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <opencv2/core.hpp>
@@ -28,11 +29,16 @@ struct StudioSession {
     int port = 0;              // names the cookie, so studios on other ports keep theirs
 };
 
-// The source's frames for one caller at a time, with the last one kept:
-// the page asks for the source picture and the output of one frame together.
+// Decoded frames kept for a step back: a few seconds of 1080p, a second of 4K.
+constexpr size_t kKeptFrameBytes = size_t{256} << 20;
+
+// The source's frames for one caller at a time. The frames handed out last
+// are kept: the page asks for the source picture and the output of one
+// frame together, and stepping back over frames just seen needs no seek.
 class SourceFrames {
 public:
-    explicit SourceFrames(std::unique_ptr<FrameSource> source);
+    explicit SourceFrames(std::unique_ptr<FrameSource> source,
+                          size_t keptBytes = kKeptFrameBytes);
     SourceInfo info() const { return info_; }
     bool frame(int32_t n, cv::Mat& upright);
 
@@ -40,8 +46,8 @@ private:
     std::mutex mutex_;
     std::unique_ptr<FrameSource> source_;
     SourceInfo info_;
-    int32_t cachedFrame_ = -1;
-    cv::Mat cached_;
+    const size_t keptBytes_;
+    std::list<std::pair<int32_t, cv::Mat>> kept_;  // the most recently used first
 };
 
 struct StudioState {

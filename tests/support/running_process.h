@@ -22,6 +22,8 @@ public:
     // Reads stdout until it contains `text`; false when the process ended
     // or `seconds` passed first.
     bool waitForOutput(const std::string& text, double seconds);
+    // What stdout gave so far.
+    const std::string& outputSoFar() const { return result_.out; }
     void signal(int signalNumber);
     // Reads the rest of the output and waits for the end.
     RunResult finish();
