@@ -49,6 +49,11 @@ void closeIfOpen(int& fd) {
     }
     dup2(outputFd, STDOUT_FILENO);
     dup2(outputFd, STDERR_FILENO);
+    // Nothing else of the parent's (its listening socket, its files) lives
+    // on in the child; the report pipe closes itself on exec.
+    const unsigned keep = static_cast<unsigned>(reportFd);
+    if (keep > 3) close_range(3, keep - 1, 0);
+    close_range(keep + 1, ~0U, 0);
     execv(argv[0], argv);
     const int error = errno;
     ssize_t ignored = write(reportFd, &error, sizeof error);

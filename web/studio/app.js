@@ -426,10 +426,18 @@ $('marks').addEventListener('click', (event) => {
   });
   if (index >= 0) select(index);
 });
-$('plot').addEventListener('pointerdown', (event) => {
+// Pressing on the plot moves the playhead there, and dragging scrubs.
+function seekOnPlot(event) {
   const box = $('plot').getBoundingClientRect();
-  pause();
   seek(xToFrame(event.clientX - box.left, state.source.frameCount, box.width));
+}
+$('plot').addEventListener('pointerdown', (event) => {
+  pause();
+  $('plot').setPointerCapture(event.pointerId);
+  seekOnPlot(event);
+});
+$('plot').addEventListener('pointermove', (event) => {
+  if ($('plot').hasPointerCapture(event.pointerId)) seekOnPlot(event);
 });
 
 const steps = { firstFrame: -Infinity, back10: -10, back1: -1, forward1: 1, forward10: 10, lastFrame: Infinity };

@@ -146,7 +146,11 @@ export class Panels {
     const select = $('kTransition');
     const codes = [0, 1, 2, 3];
     if (!codes.includes(k.transition)) codes.push(k.transition);
-    select.replaceChildren(...codes.map((code) => new Option(codeText(code, ramps), String(code))));
+    const texts = codes.map((code) => codeText(code, ramps));
+    // Rebuilt only when the words change, so an open list stays open.
+    if ([...select.options].map((o) => o.textContent).join('\n') !== texts.join('\n')) {
+      select.replaceChildren(...codes.map((code, i) => new Option(texts[i], String(code))));
+    }
     select.value = String(k.transition);
     const list = $('keyframeWarnings');
     list.replaceChildren(...(flagged.get(selected) || []).map((text) => {
