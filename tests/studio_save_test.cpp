@@ -79,6 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
                       TransitionCase{1e21, ".", "1000000000000000000000"},
                       TransitionCase{2.675, ".", "2.675"}));
 
+TEST(TransitionTextLength, ExtremesAreWrittenInFullAndReadBack) {
+    const std::vector<std::pair<double, size_t>> table = {
+        {1e300, 301}, {-1e300, 302}, {std::numeric_limits<double>::max(), 309},
+        {std::numeric_limits<double>::denorm_min(), 326}};
+    for (const auto& [seconds, length] : table) {
+        const std::string text = camdrift::transitionText(seconds, ".");
+        EXPECT_EQ(text.size(), length) << seconds;
+        StudioJob job = sampleJob();
+        job.transitionSeconds = seconds;
+        EXPECT_EQ(readBack(camdrift::scriptText(job, "."), ".").transitionSeconds, seconds);
+    }
+}
+
 struct RoundTripCase {
     const char* name;
     std::vector<StudioKeyframe> keyframes;

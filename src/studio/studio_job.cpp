@@ -70,10 +70,16 @@ std::optional<std::string> labelProblem(const std::string& label) {
 // to_chars in fixed notation with no precision gives the shortest digits
 // that read back as the same double, whatever the C locale says.
 std::string transitionText(double seconds, const std::string& decimalPoint) {
-    std::string digits(400, '\0');
-    const std::to_chars_result done = std::to_chars(
-        digits.data(), digits.data() + digits.size(), seconds, std::chars_format::fixed);
-    digits.resize(static_cast<size_t>(done.ptr - digits.data()));
+    std::string digits(32, '\0');
+    for (;;) {
+        const std::to_chars_result done = std::to_chars(
+            digits.data(), digits.data() + digits.size(), seconds, std::chars_format::fixed);
+        if (done.ec == std::errc()) {
+            digits.resize(static_cast<size_t>(done.ptr - digits.data()));
+            break;
+        }
+        digits.resize(digits.size() * 2);  // 1e308 takes 309 digits
+    }
     const size_t dot = digits.find('.');
     if (dot != std::string::npos) digits.replace(dot, 1, decimalPoint);
     return digits;
