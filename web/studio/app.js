@@ -576,7 +576,8 @@ async function start() {
   if (answer.sourceChanged !== undefined) {
     notice(`The script on disk now names another source (“${answer.sourceChanged}”); restart the studio to edit it.`, true);
   } else if (answer.rewritesFile) {
-    notice('The script on disk has lines that are not read as keyframes (camdrift-preview tells which); saving rewrites the file with the keyframes shown here.');
+    notice('The script on disk is written otherwise than the studio writes it (other number forms, or lines ' +
+      'that are not read as keyframes: camdrift-preview tells which); saving rewrites it with what is shown here.');
   }
   sourceView.setSourceSize(s.width, s.height);
   new ResizeObserver(layout).observe($('sourceStage'));
