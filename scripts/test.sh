@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the
-# release build's tests, camdrift-studio's page in headless Chromium, then
-# the C++ tests under AddressSanitizer and UndefinedBehaviorSanitizer, then
-# a minute of fuzzing per fuzz target.
+# release build's tests, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, camdrift-studio's page in headless Chromium
+# (on the release build), then a minute of fuzzing per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 bash scripts/build.sh
 (cd build && ctest --output-on-failure -j2)
-
-# The browser test's one npm package, exactly as locked; Chromium is
-# Debian's, never a download of puppeteer's own.
-(cd tests/browser && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
-CAMDRIFT_BUILD=build node --test tests/browser/studio.test.js
-echo "The studio's screenshot is build/studio-screenshot.png"
 
 # The tool sends stderr to /dev/null while videos are open, so sanitizer
 # reports go to files, and any file there fails the run.
@@ -31,6 +25,12 @@ if [ -n "$(ls -A "$reports")" ]; then
     cat "$reports"/*
     exit 1
 fi
+
+# The browser test's one npm package, exactly as locked; Chromium is
+# Debian's, never a download of puppeteer's own.
+(cd tests/browser && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+CAMDRIFT_BUILD=build node --test tests/browser/studio.test.js
+echo "The studio's screenshot is build/studio-screenshot.png"
 
 bash scripts/fuzz.sh 60
 echo "All tests passed (release and sanitizer builds, the browser, fuzzing)."
