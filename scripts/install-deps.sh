@@ -5,6 +5,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libopencv-dev ffmpeg libgtest-dev libbenchmark-dev
+          libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
           locales clang libclang-rt-dev)
 
 as_root() {
