@@ -154,16 +154,16 @@ TEST(Upright, RegionMappingsFollowTheTurn) {
     }
 }
 
-TEST(BgrConvert, ConvertedRectStartsOnSixteenAndEvenRows) {
+TEST(BgrConvert, ConvertedRectStartsOnSixteenAndEvenRowsWithASteadySize) {
     const cv::Size coded(100, 64);
     struct Case {
         cv::Rect wanted, converted;
     };
     const Case cases[] = {
-        {{0, 0, 1, 1}, {0, 0, 16, 2}},       {{17, 3, 1, 1}, {16, 2, 16, 2}},
+        {{0, 0, 1, 1}, {0, 0, 32, 4}},       {{17, 3, 1, 1}, {16, 2, 32, 4}},
         {{15, 1, 2, 2}, {0, 0, 32, 4}},      {{99, 63, 1, 1}, {96, 62, 4, 2}},
         {{90, 0, 10, 64}, {80, 0, 20, 64}},  {{0, 0, 100, 64}, {0, 0, 100, 64}},
-        {{33, 17, 31, 30}, {32, 16, 32, 32}},
+        {{33, 17, 31, 30}, {32, 16, 48, 32}}, {{40, 21, 31, 30}, {32, 20, 48, 32}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(convertedRectFor(c.wanted, coded), c.converted) << c.wanted;

@@ -29,10 +29,12 @@ bool convertsPerPixel(AVPixelFormat format, int codedHeight) {
 }
 
 cv::Rect convertedRectFor(const cv::Rect& wanted, cv::Size coded) {
+    // The size depends only on the wanted size (away from the right and
+    // bottom edges), so a view of steady size reuses one swscale context.
     const int x0 = roundDown(wanted.x, kSimdRun);
     const int y0 = roundDown(wanted.y, 2);
-    const int x1 = std::min(roundUp(wanted.x + wanted.width, kSimdRun), coded.width);
-    const int y1 = std::min(roundUp(wanted.y + wanted.height, 2), coded.height);
+    const int x1 = std::min(x0 + roundUp(wanted.width, kSimdRun) + kSimdRun, coded.width);
+    const int y1 = std::min(y0 + roundUp(wanted.height, 2) + 2, coded.height);
     return {x0, y0, x1 - x0, y1 - y0};
 }
 

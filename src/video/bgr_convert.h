@@ -19,9 +19,11 @@ namespace camdrift {
 bool convertsPerPixel(AVPixelFormat format, int codedHeight);
 
 // The rectangle actually converted for `wanted` (inside the coded frame):
-// left edge down to a multiple of 16, right edge up to one (or the frame's
-// right edge), top and bottom to even rows (or the frame's bottom). Reading
-// never goes further right than the whole-frame conversion reads.
+// left edge down to a multiple of 16, top down to an even row, and a size
+// that depends only on the wanted size (its width rounded up to 16 plus 16,
+// its height rounded up to even plus 2), cut at the frame's right and
+// bottom edges. Reading never goes further right than the whole-frame
+// conversion reads.
 cv::Rect convertedRectFor(const cv::Rect& wanted, cv::Size coded);
 
 // A BGR image with room for swscale's SIMD to write whole runs of 16 pixels
