@@ -10,7 +10,7 @@
 #include <opencv2/videoio.hpp>
 #include <string>
 
-#include "app/packet_count.h"
+#include "video/packet_count.h"
 #include "test_support.h"
 
 using namespace testing_support;

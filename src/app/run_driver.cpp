@@ -7,15 +7,15 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/packet_count.h"
-#include "app/source_info.h"
-#include "app/video_library_quiet.h"
-#include "app/video_open.h"
 #include "finish/remux.h"
 #include "platform/platform.h"
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/packet_count.h"
+#include "video/source_info.h"
+#include "video/video_library_quiet.h"
+#include "video/video_open.h"
 
 namespace camdrift {
 

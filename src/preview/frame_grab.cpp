@@ -2,8 +2,8 @@
 
 #include <opencv2/videoio.hpp>
 
-#include "app/upright_frame.h"
-#include "app/video_open.h"
+#include "video/upright_frame.h"
+#include "video/video_open.h"
 
 namespace camdrift {
 namespace {

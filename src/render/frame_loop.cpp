@@ -1,10 +1,10 @@
 #include "render/frame_loop.h"
 
-#include "app/upright_frame.h"
 #include "render/frame_render.h"
 #include "render/frames_ahead.h"
 #include "render/progress.h"
 #include "render/view_track.h"
+#include "video/upright_frame.h"
 
 namespace camdrift {
 

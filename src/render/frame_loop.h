@@ -5,9 +5,9 @@
 #include <functional>
 #include <opencv2/videoio.hpp>
 
-#include "app/source_info.h"
 #include "platform/platform.h"
 #include "script/job_script.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 

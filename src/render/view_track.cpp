@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "render/int32_truncation.h"
+#include "video/int32_truncation.h"
 
 namespace camdrift {
 

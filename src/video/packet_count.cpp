@@ -1,4 +1,4 @@
-#include "app/packet_count.h"
+#include "video/packet_count.h"
 
 extern "C" {
 #include <libavcodec/packet.h>

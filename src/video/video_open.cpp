@@ -1,7 +1,7 @@
-#include "app/video_open.h"
+#include "video/video_open.h"
 
-#include "app/upright_frame.h"
-#include "render/int32_truncation.h"
+#include "video/int32_truncation.h"
+#include "video/upright_frame.h"
 
 namespace camdrift {
 

@@ -1,4 +1,4 @@
-#include "app/upright_frame.h"
+#include "video/upright_frame.h"
 
 namespace camdrift {
 
