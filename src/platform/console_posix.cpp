@@ -75,21 +75,17 @@ void Console::flush() {
 
 StderrSilence::StderrSilence() {
     std::fflush(stderr);
-    savedFd_ = dup(STDERR_FILENO);
-    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (savedFd_ >= 0 && devNull >= 0) {
-        dup2(devNull, STDERR_FILENO);
-    }
-    if (devNull >= 0) {
-        close(devNull);
+    saved_.reset(dup(STDERR_FILENO));
+    const Descriptor devNull(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (saved_.valid() && devNull.valid()) {
+        dup2(devNull.get(), STDERR_FILENO);
     }
 }
 
 StderrSilence::~StderrSilence() {
-    if (savedFd_ >= 0) {
+    if (saved_.valid()) {
         std::fflush(stderr);
-        dup2(savedFd_, STDERR_FILENO);
-        close(savedFd_);
+        dup2(saved_.get(), STDERR_FILENO);
     }
 }
 

@@ -3,13 +3,45 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace camdrift {
 namespace platform {
+
+// An open file descriptor, closed when the object goes. Every descriptor the
+// tool opens is held by one, so no early return can leak it.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes the one held (if any) and holds `fd` instead.
+    void reset(int fd = -1);
+    // Hands the descriptor over without closing it.
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_ = -1;
+};
 
 // All console output of the tool goes through here. Control sequences are
 // written only when the stream is a terminal.
@@ -47,8 +79,13 @@ public:
     StderrSilence& operator=(const StderrSilence&) = delete;
 
 private:
-    int savedFd_ = -1;
+    Descriptor saved_;
 };
+
+// All bytes of the file; nothing when it can't be opened, names a directory,
+// holds more than `maxBytes`, or fails while being read. A named pipe without
+// a writer reads as empty instead of waiting for one.
+std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes);
 
 bool fileExists(const std::string& path);
 // True when both paths name one existing file (same device and inode).
@@ -71,9 +108,6 @@ public:
         NotOpened,  // the file can't be opened or created (a missing folder, ...)
     };
     explicit FileLock(const std::string& path);
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
     State state() const { return state_; }
     // The file did not exist before this lock created it.
@@ -82,7 +116,7 @@ public:
     bool fileSystemFull() const;
 
 private:
-    int fd_ = -1;
+    Descriptor file_;
     State state_ = State::NotOpened;
     bool created_ = false;
 };

@@ -23,41 +23,28 @@ std::vector<char*> argumentPointers(std::vector<std::string>& argv) {
     return pointers;
 }
 
-// A pipe whose ends close when it goes out of scope.
-class Pipe {
-public:
-    Pipe() { ok_ = pipe2(ends_, O_CLOEXEC) == 0; }
-    ~Pipe() {
-        closeRead();
-        closeWrite();
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-    bool ok() const { return ok_; }
-    int readEnd() const { return ends_[0]; }
-    int writeEnd() const { return ends_[1]; }
-    void closeRead() { closeEnd(0); }
-    void closeWrite() { closeEnd(1); }
-
-private:
-    void closeEnd(int which) {
-        if (ok_ && ends_[which] >= 0) {
-            close(ends_[which]);
-            ends_[which] = -1;
+// Both ends of a pipe; each closes when its Descriptor goes or is reset.
+struct Pipe {
+    Pipe() {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) == 0) {
+            readEnd.reset(ends[0]);
+            writeEnd.reset(ends[1]);
         }
     }
-    int ends_[2] = {-1, -1};
-    bool ok_ = false;
+    bool ok() const { return readEnd.valid() && writeEnd.valid(); }
+
+    Descriptor readEnd;
+    Descriptor writeEnd;
 };
 
 // Runs in the forked child: only async-signal-safe calls from here on.
 // The muxer must never read the tool's standard input: in a shell loop over
 // a list of jobs that input is the list itself.
 void redirectStreams(int outputFd) {
-    const int devNull = open("/dev/null", O_RDONLY);
+    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (devNull >= 0) {
         dup2(devNull, STDIN_FILENO);
-        close(devNull);
     }
     if (outputFd >= 0) {
         dup2(outputFd, STDOUT_FILENO);
@@ -143,15 +130,15 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, bool captureOutp
     }
     if (pid == 0) {
         restoreInterruptDefaultsInChild();
-        redirectStreams(captureOutput ? output.writeEnd() : -1);
-        execOrReport(pointers.data(), report.writeEnd());
+        redirectStreams(captureOutput ? output.writeEnd.get() : -1);
+        execOrReport(pointers.data(), report.writeEnd.get());
     }
     forwardInterruptsTo(pid);
-    report.closeWrite();
-    output.closeWrite();
-    outcome.started = execSucceeded(report.readEnd());
+    report.writeEnd.reset();
+    output.writeEnd.reset();
+    outcome.started = execSucceeded(report.readEnd.get());
     if (captureOutput) {
-        outcome.output = readTail(output.readEnd());
+        outcome.output = readTail(output.readEnd.get());
     }
 
     const int status = waitForChild(pid);

@@ -11,6 +11,11 @@
 
 namespace camdrift {
 
+// Far beyond any real job script (a keyframe on every frame of ten hours at
+// 60 frames per second takes about 50 MiB), and small enough that a path to
+// an endless stream such as /dev/zero is refused before memory runs out.
+constexpr size_t kMaxScriptBytes = size_t{128} << 20;
+
 // One keyframe attempt of the reader, kept so that a user can be shown how
 // each keyframe line was read.
 struct KeyframeAttempt {
@@ -50,7 +55,8 @@ JobScript parseJobScript(const std::u16string& text, const std::string& decimalP
 std::u16string decodeJobScriptBytes(std::string_view bytes);
 
 // Reads and decodes the file (UTF-8 whatever the locale, CR LF arriving as LF);
-// nothing when the file can't be opened or read.
+// nothing when the file can't be opened or read, or holds more than
+// kMaxScriptBytes.
 std::optional<std::u16string> readJobScriptText(const std::string& path);
 
 std::optional<JobScript> readJobScript(const std::string& path, const std::string& decimalPoint,
