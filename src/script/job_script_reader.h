@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/job_script.h"
+#include "script/read_report.h"
 
 namespace camdrift {
 
@@ -15,31 +16,6 @@ namespace camdrift {
 // 60 frames per second takes about 50 MiB), and small enough that a path to
 // an endless stream such as /dev/zero is refused before memory runs out.
 constexpr size_t kMaxScriptBytes = size_t{128} << 20;
-
-// One keyframe attempt of the reader, kept so that a user can be shown how
-// each keyframe line was read.
-struct KeyframeAttempt {
-    int labelLine = 0;            // 1-based file line of the attempt's label (0: none, past the end)
-    std::u16string label;         // the label token as read
-    int converted = 0;            // items converted, label included (6 = accepted)
-    bool accepted = false;
-    Keyframe values;              // the fields converted so far
-    std::vector<std::u16string> valueTokens;  // the text of each converted value, as written
-    std::u16string stopToken;     // the token the attempt stopped at (empty when accepted or at the end)
-    int stopLine = 0;             // 1-based file line of stopToken (0 when it is empty)
-};
-
-// How the header and the keyframe section were read.
-struct ReadReport {
-    int lineCount = 0;                     // the counting pass's result
-    bool transitionScanned = false;
-    bool widthScanned = false;
-    bool heightScanned = false;
-    std::u16string transitionToken;        // the text each header value was read from
-    std::u16string widthToken;             // (empty when its scan failed)
-    std::u16string heightToken;
-    std::vector<KeyframeAttempt> attempts; // every attempt, in order
-};
 
 // Removes trailing CR and LF; blanks and tabs stay.
 void trimLineEnd(std::u16string& line);
