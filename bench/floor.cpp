@@ -13,8 +13,13 @@
 //       Renders the job as camdrift does (same opening, same frame loop) with
 //       the loop in the given mode, and nothing after it: no packet check, no
 //       muxer. Comparing the two modes shows what the second thread buys.
+//   camdrift_floor check OUT FRAMES
+//       Times what a run does after the writer closes to make sure OUT holds
+//       all FRAMES frames (counting its packets), and 300 checks of free space
+//       (one per frame of a bench job). Prints check_seconds=X.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -26,6 +31,7 @@
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/packet_count.h"
 #include "video/video_open.h"
 
 namespace {
@@ -45,7 +51,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: camdrift_floor read SRC\n"
                  "       camdrift_floor write OUT WIDTH HEIGHT FPS FRAMES FOURCC SRC\n"
-                 "       camdrift_floor loop serial|pipelined JOBSCRIPT\n");
+                 "       camdrift_floor loop serial|pipelined JOBSCRIPT\n"
+                 "       camdrift_floor check OUT FRAMES\n");
     return 2;
 }
 
@@ -153,6 +160,19 @@ int loopFloor(camdrift::FrameLoopMode mode, const std::string& scriptPath) {
     return 0;
 }
 
+int checkFloor(const std::string& outputPath, long frames) {
+    const auto start = std::chrono::steady_clock::now();
+    const camdrift::platform::FileLock lock(outputPath);
+    bool full = false;
+    for (int i = 0; i < 300; ++i) full = full || lock.fileSystemFull();
+    const std::optional<int64_t> packets = camdrift::countVideoPackets(outputPath);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("packets=%lld full=%d check_seconds=%.6f\n",
+                static_cast<long long>(packets.value_or(-1)), full ? 1 : 0, seconds);
+    return packets && *packets >= frames ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +188,9 @@ int main(int argc, char** argv) {
             return usage();
         }
         return isValid(request) ? writeFloor(request) : usage();
+    }
+    if (mode == "check" && argc == 4) {
+        return checkFloor(argv[2], std::atol(argv[3]));
     }
     if (mode == "loop" && argc == 4) {
         const std::string loopMode = argv[2];
