@@ -147,7 +147,7 @@ TEST_F(BadInputTest, EndlessOrWriterlessJobScriptEnds) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     result = run({camdriftExe(), pipe});
     EXPECT_EQ(result.out, "Capture not opened!\n");
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
 }
 
 // A script that doesn't name a usable source or output ends at the first
@@ -160,8 +160,8 @@ TEST_F(BadInputTest, ScriptsMissingTheirPartsEndWithTheirPhasesMessage) {
         int status;
     };
     const std::vector<Case> cases = {
-        {"empty file", "", "Capture not opened!\n", 0},
-        {"title only", "title\n", "Capture not opened!\n", 0},
+        {"empty file", "", "Capture not opened!\n", 1},
+        {"title only", "title\n", "Capture not opened!\n", 1},
         // No output size: the writer can't open on a size of 0 x 0.
         {"two lines", "title\n" + source_ + "\n", header("") + "Writer not opened!\n", 1},
         {"four lines", "title\n" + source_ + "\n" + output_ + "\n\n",
@@ -194,7 +194,7 @@ TEST_F(BadInputTest, InvalidUtf8ReadsAsReplacementCharacters) {
 
     result = runAndCheck(script(latin1Name, output_));
     EXPECT_EQ(result.out, "Capture not opened!\n");
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
 }
 
 // A NUL ends a path the way it ends a C string: the rest of the line is not
@@ -215,7 +215,7 @@ TEST_F(BadInputTest, TenMillionCharacterLines) {
     const std::string longLine(10'000'000, 'x');
     RunResult result = runAndCheck(longLine + "\n" + script(source_, output_));
     EXPECT_EQ(result.out, "Capture not opened!\n");
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
 
     // As a keyframe line it is one failed attempt; the view stays whole.
     result = runAndCheck(script(source_, output_) + longLine + "\n", {"out.avi"});
@@ -263,7 +263,7 @@ TEST_F(BadInputTest, SourceThatIsNoVideoIsNotOpened) {
         const RunResult result = runAndCheck(script(c.path, output_));
         EXPECT_EQ(result.out, "Capture not opened!\n");
         EXPECT_EQ(result.err, "");
-        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.exitStatus, 1);
         if (!c.folder) {
             EXPECT_EQ(readFile(c.path), content);
         }
@@ -398,7 +398,7 @@ TEST_F(BadInputTest, SourceUnderOtherSpellingsIsRefused) {
 // ---- The muxer ----
 
 // A muxer that can't run, dies, or fails leaves the video-only output and
-// none of its leftovers; the tool doesn't hang on one that floods its output.
+// none of its leftovers, and the run says why the sound is missing.
 TEST_F(BadInputTest, FailingMuxerLeavesTheVideoOnlyOutput) {
     const std::string muxers = dir_.file("muxers");
     std::filesystem::create_directory(muxers);
@@ -408,13 +408,19 @@ TEST_F(BadInputTest, FailingMuxerLeavesTheVideoOnlyOutput) {
         const char* name;
         std::string muxer;
         std::string behaviour;  // empty: the muxer is prepared above
+        std::string message;
     };
     const std::vector<Case> cases = {
-        {"not executable", muxers + "/plain.sh", ""},
-        {"a folder", muxers + "/folder", ""},
-        {"killed", muxers + "/killed.sh", "head -c 3000 \"$out\" > \"$temp\"; kill -KILL $$"},
+        {"not executable", muxers + "/plain.sh", "",
+         "Audio not added: the muxer could not be started!\n"},
+        {"a folder", muxers + "/folder", "", "Audio not added: the muxer could not be started!\n"},
+        {"killed", muxers + "/killed.sh", "head -c 3000 \"$out\" > \"$temp\"; kill -KILL $$",
+         "Audio not added: the muxer was killed by signal 9!\n"},
         {"fails after half a file",
-         muxers + "/half.sh", "head -c $(($(wc -c < \"$out\") / 2)) \"$out\" > \"$temp\"; exit 1"},
+         muxers + "/half.sh", "head -c $(($(wc -c < \"$out\") / 2)) \"$out\" > \"$temp\"; exit 1",
+         "Audio not added: the muxer exited with status 1!\n"},
+        {"exits 0 without a file", muxers + "/lazy.sh", "exit 0",
+         "Audio not added: the muxer wrote no file!\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -424,23 +430,52 @@ TEST_F(BadInputTest, FailingMuxerLeavesTheVideoOnlyOutput) {
         }
         std::filesystem::remove(output_);
         const RunResult result = runAndCheck(script(source_, output_, c.muxer), {"out.avi"});
-        EXPECT_EQ(result.out, header(output_) + "Finished!\n");
-        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.out, header(output_) + c.message + "Finished!\n");
+        EXPECT_EQ(result.exitStatus, 2);
         EXPECT_EQ(readAllFrames(output_).size(), 10u);
     }
 }
 
+// A failing muxer's own words are shown, its last 20 lines as they came
+// (stdout and stderr in the order written), before the reason.
+TEST_F(BadInputTest, FailingMuxerShowsItsLastTwentyLines) {
+    const std::string muxer = dir_.file("chatty.sh");
+    writeFile(muxer, fakeMuxer("i=1; while [ $i -le 30 ]; do echo \"out $i\"; echo \"err $i\" >&2;"
+                               " i=$((i+1)); done; printf 'no line feed'; exit 3"));
+    makeExecutable(muxer);
+    std::string lastLines;
+    for (int i = 21; i <= 30; ++i) {
+        if (i > 21) lastLines += "out " + std::to_string(i) + "\n";
+        lastLines += "err " + std::to_string(i) + "\n";
+    }
+    const RunResult result = runAndCheck(script(source_, output_, muxer), {"out.avi"});
+    EXPECT_EQ(result.out, header(output_) + lastLines + "no line feed\n" +
+                              "Audio not added: the muxer exited with status 3!\nFinished!\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exitStatus, 2);
+}
+
+// Megabytes of output, on one line or many, neither hang the run nor show:
+// a muxer that succeeds is silent, one that fails shows only its last lines.
 TEST_F(BadInputTest, MuxerFloodingStdoutAndStderrDoesNotHang) {
     const std::string muxer = dir_.file("loud.sh");
     writeFile(muxer, fakeMuxer("head -c 4000000 /dev/zero | tr '\\0' o\n"
                                "head -c 4000000 /dev/zero | tr '\\0' e >&2\n"
                                "cp \"$out\" \"$temp\""));
     makeExecutable(muxer);
-    const RunResult result = runAndCheck(script(source_, output_, muxer), {"out.avi"});
-    EXPECT_EQ(result.out, header(output_) + std::string(4'000'000, 'o') + "Finished!\n");
-    EXPECT_EQ(result.err, std::string(4'000'000, 'e'));
+    RunResult result = runAndCheck(script(source_, output_, muxer), {"out.avi"});
+    EXPECT_EQ(result.out, header(output_) + "Finished!\n");
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(readAllFrames(output_).size(), 10u);
+
+    writeFile(muxer, fakeMuxer("seq 1 1000000; exit 4"));
+    std::string lastLines;
+    for (int i = 999981; i <= 1000000; ++i) lastLines += std::to_string(i) + "\n";
+    result = runAndCheck(script(source_, output_, muxer), {"out.avi"});
+    EXPECT_EQ(result.out, header(output_) + lastLines +
+                              "Audio not added: the muxer exited with status 4!\nFinished!\n");
+    EXPECT_EQ(result.exitStatus, 2);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The run from the command line to the closing message, on real processes
 // and tiny generated videos: exact stdout, stderr and exit status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +47,37 @@ TEST(CommandLineTest, WithoutArgumentsPrintsOnlyTheUsageLine) {
     EXPECT_EQ(result.exitStatus, 0);
 }
 
+TEST(CommandLineTest, HelpAndVersionAnswerAndExitZero) {
+    for (const char* flag : {"--help", "-h"}) {
+        SCOPED_TRACE(flag);
+        const RunResult result = runCamdrift({flag});
+        EXPECT_EQ(result.out.rfind("Usage: camdrift JOBSCRIPT\n", 0), 0u) << result.out;
+        EXPECT_NE(result.out.find("Exit status: 0 complete; 1 nothing usable written; 2 video "
+                                  "complete, sound\nnot added; 130 interrupted.\n"),
+                  std::string::npos);
+        EXPECT_NE(result.out.find("README"), std::string::npos);
+        EXPECT_EQ(result.exitStatus, 0);
+    }
+    const RunResult version = runCamdrift({"--version"});
+    EXPECT_EQ(version.out, "camdrift " CAMDRIFT_TEST_VERSION "\n");
+    EXPECT_EQ(version.exitStatus, 0);
+}
+
+// A job script may be called "-h": then it is the job, as it always was.
+TEST(CommandLineTest, AFileNamedLikeAFlagIsTheJobScript) {
+    ScratchDir dir;
+    ASSERT_TRUE(writePatternVideo(dir.file("source.avi"), 64, 48, 3, 25.0));
+    for (const char* name : {"-h", "--help", "--version"}) {
+        SCOPED_TRACE(name);
+        writeFile(dir.file(name), jobScriptText("source.avi", "out.avi", "", "FFV1", "1", 32, 24));
+        RunOptions options;
+        options.cwd = dir.path();
+        const RunResult result = runCamdrift({name}, options);
+        EXPECT_EQ(result.out, "Opened\n64x48@25.000000\t3\nfn2=out.avi\nFinished!\n");
+        EXPECT_EQ(result.exitStatus, 0);
+    }
+}
+
 TEST(CommandLineTest, MissingJobScriptWithoutTerminalDoesNotWait) {
     RunResult result = runCamdrift({"/nonexistent/job.txt"});
     EXPECT_EQ(result.out, "Open file error /nonexistent/job.txt!\n");
@@ -74,7 +107,7 @@ TEST_F(DriverTest, MissingSourcePrintsOnlyCaptureNotOpened) {
     RunResult result = runJob(job(output, "FFV1", 32, 24, dir_.file("missing.avi")));
     EXPECT_EQ(result.out, "Capture not opened!\n");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
     EXPECT_FALSE(exists(output));
 }
 
@@ -158,6 +191,25 @@ TEST_F(DriverTest, OutputThatIsTheSourceIsRefused) {
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(readFile(source_), sourceBytes_);
     }
+}
+
+// Another run writing the same output holds its lock: this one leaves the
+// file alone instead of interleaving frames into it.
+TEST_F(DriverTest, AnOutputLockedByAnotherRunIsLeftAlone) {
+    const std::string output = dir_.file("out.avi");
+    writeFile(output, "another run's frames");
+    const int held = open(output.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    RunResult result = runJob(job(output));
+    EXPECT_EQ(result.out, header(output) + "Output file is in use!\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(output), "another run's frames");
+
+    close(held);  // the other run ended
+    result = runJob(job(output));
+    EXPECT_EQ(result.out, header(output) + "Finished!\n");
+    EXPECT_EQ(readAllFrames(output).size(), 10u);
 }
 
 TEST_F(DriverTest, RelativePathsNameFilesInTheCurrentDirectory) {

@@ -21,7 +21,7 @@ struct LoopRun {
 
 LoopRun runLoop(const std::string& source, const std::string& output,
                 camdrift::FrameLoopMode mode, int32_t reportedFrames,
-                const std::function<bool()>& interrupted = [] { return false; }) {
+                const camdrift::StopCheck& stopCheck = [] { return camdrift::LoopStop::None; }) {
     camdrift::JobScript job;
     job.transitionSeconds = 0.5;
     job.outputWidth = 30;
@@ -39,7 +39,7 @@ LoopRun runLoop(const std::string& source, const std::string& output,
     LoopRun run;
     {
         camdrift::platform::Console console(stream, false);
-        run.result = camdrift::runFrameLoop(capture, writer, info, job, console, mode, interrupted);
+        run.result = camdrift::runFrameLoop(capture, writer, info, job, console, mode, stopCheck);
         console.flush();
     }
     writer.release();
@@ -68,16 +68,19 @@ TEST(FrameLoopModesTest, PipelinedAndSerialWriteTheSameBytesAndLines) {
     }
 }
 
-TEST(FrameLoopModesTest, BothStopAtTheSameFrameWhenInterrupted) {
+TEST(FrameLoopModesTest, BothStopAtTheSameFrameAndSayWhy) {
     ScratchDir dir;
     ASSERT_TRUE(writePatternVideo(dir.file("src.avi"), 48, 36, 60, 25.0));
-    for (auto mode : {camdrift::FrameLoopMode::Serial, camdrift::FrameLoopMode::Pipelined}) {
-        int asked = 0;
-        LoopRun run = runLoop(dir.file("src.avi"), dir.file("out.avi"), mode, 60,
-                              [&] { return ++asked > 25; });
-        EXPECT_TRUE(run.result.interrupted);
-        EXPECT_EQ(run.result.framesWritten, 25);
-        EXPECT_EQ(readAllFrames(dir.file("out.avi")).size(), 25u);
+    for (auto stop : {camdrift::LoopStop::Interrupted, camdrift::LoopStop::OutOfSpace}) {
+        for (auto mode : {camdrift::FrameLoopMode::Serial, camdrift::FrameLoopMode::Pipelined}) {
+            int asked = 0;
+            LoopRun run = runLoop(dir.file("src.avi"), dir.file("out.avi"), mode, 60, [&] {
+                return ++asked > 25 ? stop : camdrift::LoopStop::None;
+            });
+            EXPECT_EQ(run.result.stoppedBy, stop);
+            EXPECT_EQ(run.result.framesWritten, 25);
+            EXPECT_EQ(readAllFrames(dir.file("out.avi")).size(), 25u);
+        }
     }
 }
 

@@ -1,8 +1,10 @@
-// Ctrl+C and SIGTERM sent to a running camdrift: the output written so far
-// stays a playable video, the muxer's leftovers go, and the run says so.
+// Ctrl+C, SIGTERM and SIGHUP (a closed terminal or SSH session) sent to a
+// running camdrift: the output written so far stays a playable video, the
+// muxer's leftovers go, and the run says so.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "running_process.h"
@@ -89,9 +91,9 @@ TEST_P(InterruptTest, DuringTheRemuxReachesTheMuxerAndRemovesItsFile) {
               (std::vector<std::string>{"job.txt", "mux.sh", "muxer-started", "out.avi", "src.avi"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGTERM),
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGINT ? "SIGINT" : "SIGTERM");
+                             return std::string(sigabbrev_np(info.param));
                          });
 
 }  // namespace

@@ -247,7 +247,7 @@ TEST(FrameGrab, SeeksToEachFrameAndLeavesMissingOnesEmpty) {
     ScratchDir dir;
     const std::string path = dir.file("pattern.avi");
     ASSERT_TRUE(writePatternVideo(path, 64, 48, 23));
-    const std::vector<cv::Mat> images = camdrift::grabFrames(path, {0, 5, 6, 17, 22, 30});
+    const std::vector<cv::Mat> images = camdrift::grabFrames(path, {0, 5, 6, 17, 22, 30}, 0);
     ASSERT_EQ(images.size(), 6u);
     const int expected[] = {0, 5, 6, 17, 22};
     for (size_t i = 0; i < 5; ++i) {
@@ -268,7 +268,7 @@ TEST(FrameGrab, ReadsForwardWhereTheContainerCantSeek) {
         ASSERT_TRUE(writer.isOpened());
         for (int i = 0; i < 30; ++i) writer << cv::Mat(48, 64, CV_8UC3, cv::Scalar::all(8 * i));
     }
-    const std::vector<cv::Mat> images = camdrift::grabFrames(path, {3, 7, 20, 29});
+    const std::vector<cv::Mat> images = camdrift::grabFrames(path, {3, 7, 20, 29}, 0);
     const int expected[] = {3, 7, 20, 29};
     for (size_t i = 0; i < 4; ++i) {
         ASSERT_FALSE(images[i].empty()) << i;

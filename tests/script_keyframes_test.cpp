@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -10,17 +9,14 @@
 
 using namespace camdrift;
 
-namespace {
-
-using Values = std::array<int32_t, 5>;
-
-std::vector<Values> valuesOf(const std::vector<Keyframe>& keyframes) {
-    std::vector<Values> values;
-    for (const Keyframe& k : keyframes) {
-        values.push_back({k.frame, k.zoom, k.centerX, k.centerY, k.transition});
-    }
-    return values;
+namespace camdrift {
+void PrintTo(const Keyframe& k, std::ostream* os) {
+    *os << "{" << k.frame << ", " << k.zoom << ", " << k.centerX << ", " << k.centerY << ", "
+        << k.transition << "}";
 }
+}  // namespace camdrift
+
+namespace {
 
 // Eight header lines, then the keyframe lines, each ending in a line feed
 // unless `finalLineFeed` is false.
@@ -41,7 +37,7 @@ struct KeyframeCase {
     const char* name;
     std::vector<std::string> lines;
     bool finalLineFeed;
-    std::vector<Values> accepted;
+    std::vector<Keyframe> accepted;
     size_t attempts;
 };
 
@@ -53,7 +49,7 @@ TEST_P(KeyframeSection, AcceptsTheseRecords) {
     const KeyframeCase& c = GetParam();
     ReadReport report;
     const JobScript script = parseBytes(scriptWith(c.lines, c.finalLineFeed), &report);
-    EXPECT_EQ(valuesOf(script.keyframes), c.accepted);
+    EXPECT_EQ(script.keyframes, c.accepted);
     EXPECT_EQ(report.attempts.size(), c.attempts);
     EXPECT_EQ(static_cast<int>(report.attempts.size()), report.lineCount - 8);
 }
@@ -169,7 +165,7 @@ TEST(KeyframeSection, ReadsATenMillionCharacterLabelWhole) {
     ReadReport report;
     const JobScript script =
         parseBytes(scriptWith({std::string(10'000'000, 'x') + " 1 2 3 4 5"}), &report);
-    EXPECT_EQ(valuesOf(script.keyframes), (std::vector<Values>{{1, 2, 3, 4, 5}}));
+    EXPECT_EQ(script.keyframes, (std::vector<Keyframe>{{1, 2, 3, 4, 5}}));
     EXPECT_EQ(report.attempts[0].label.size(), 10'000'000u);
 }
 

@@ -9,7 +9,8 @@
 
 #include "video/bgr_convert.h"
 #include "video/capture_numbers.h"
-#include "video/upright.h"
+#include "video/upright_frame.h"
+#include "video/upright_rect.h"
 #include "video/writer_settings.h"
 
 extern "C" {
@@ -131,7 +132,7 @@ TEST(Upright, RegionMappingsFollowTheTurn) {
     for (const int angle : {0, 90, 180, 270, 45}) {
         cv::Mat turned;
         turnUpright(decoded, angle, turned);
-        EXPECT_EQ(turned.cols, turnSwapsSides(angle) ? 7 : 11) << angle;
+        EXPECT_EQ(turned.cols, swapsSides(angle) ? 7 : 11) << angle;
         for (int x = 0; x < turned.cols; ++x) {
             for (int y = 0; y < turned.rows; ++y) {
                 for (const cv::Size s : {cv::Size(1, 1), cv::Size(3, 2), cv::Size(2, 5)}) {

@@ -297,29 +297,4 @@ TEST(WriterErrors, AFullDiskFailsTheWriter) {
     EXPECT_FALSE(opened.writer->close());
 }
 
-TEST(PacketCount, CountsWholePacketsAndRefusesNonVideo) {
-    testing_support::ScratchDir dir;
-    const std::string clip = dir.file("clip.avi");
-    ASSERT_TRUE(testing_support::ffmpeg("-f lavfi -i testsrc2=size=96x64:rate=25 -frames:v 30 "
-                                        "-c:v mpeg4 -g 5 '" + clip + "'"));
-    EXPECT_EQ(camdrift::countVideoPackets(clip), 30);
-    const std::string h264 = dir.file("clip.mp4");
-    ASSERT_TRUE(testing_support::ffmpeg("-f lavfi -i testsrc2=size=96x64:rate=25 -f lavfi -i "
-                                        "sine=duration=2 -frames:v 18 -c:v libx264 -bf 3 -c:a aac '" +
-                                        h264 + "'"));
-    EXPECT_EQ(camdrift::countVideoPackets(h264), 18) << "sound packets are not counted";
-    const std::string cut = dir.file("cut.avi");
-    const std::string bytes = readFile(clip);
-    testing_support::writeFile(cut, bytes.substr(0, bytes.size() / 2));
-    const auto inCut = camdrift::countVideoPackets(cut);
-    ASSERT_TRUE(inCut.has_value());
-    EXPECT_GT(*inCut, 5);
-    EXPECT_LT(*inCut, 30);
-    testing_support::writeFile(dir.file("text.avi"), std::string(3000, 't'));
-    EXPECT_EQ(camdrift::countVideoPackets(dir.file("text.avi")), std::nullopt);
-    EXPECT_EQ(camdrift::countVideoPackets(dir.file("missing.avi")), std::nullopt);
-    ASSERT_TRUE(testing_support::ffmpeg("-f lavfi -i sine=duration=0.3 '" + dir.file("a.wav") + "'"));
-    EXPECT_EQ(camdrift::countVideoPackets(dir.file("a.wav")), std::nullopt);
-}
-
 }  // namespace

@@ -6,22 +6,68 @@
 #include <opencv2/videoio.hpp>
 #include <string>
 
-#include "app/source_info.h"
-#include "app/video_library_quiet.h"
-#include "app/video_open.h"
+#include "app/command_line.h"
 #include "finish/remux.h"
 #include "platform/platform.h"
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/packet_count.h"
+#include "video/source_info.h"
+#include "video/video_library_quiet.h"
+#include "video/video_open.h"
 
 namespace camdrift {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
+// What a script calling camdrift can rely on.
+constexpr int kExitComplete = 0;
+constexpr int kExitNothingUsable = 1;
+constexpr int kExitWithoutSound = 2;
 constexpr int kExitInterrupted = 130;  // what shells report for a Ctrl+C
+
+// Muxer output shown when it fails: enough to see its error, not a screenful.
+constexpr size_t kMuxerLinesShown = 20;
+
+// The writer reports no errors, so the file itself is asked whether every
+// frame reached it; a disk that filled or a size limit leaves fewer packets,
+// and an MP4 cut before its index opens not at all.
+bool outputHoldsEveryFrame(const std::string& outputPath, int32_t framesWritten) {
+    if (framesWritten <= 0) {
+        return true;
+    }
+    const std::optional<int64_t> packets = countVideoPackets(outputPath);
+    return packets && *packets >= framesWritten;
+}
+
+LoopStop stopCheck(const platform::FileLock& output) {
+    if (platform::interruptRequested()) {
+        return LoopStop::Interrupted;
+    }
+    return output.fileSystemFull() ? LoopStop::OutOfSpace : LoopStop::None;
+}
+
+// After a complete video: the muxer's run and what it means for the status.
+int addSound(const JobScript& job, platform::Console& console) {
+    console.flush();
+    const RemuxResult remuxed = remuxAudio(job, drawTempNumber);
+    if (remuxed.outcome == RemuxOutcome::Interrupted) {
+        console.print("Interrupted!\n");
+        return kExitInterrupted;
+    }
+    if (remuxed.outcome == RemuxOutcome::Replaced) {
+        console.print("Finished!\n");
+        return kExitComplete;
+    }
+    console.write(lastLines(remuxed.output, kMuxerLinesShown));
+    if (!remuxed.output.empty() && remuxed.output.back() != '\n') {
+        console.write("\n");
+    }
+    console.write(audioNotAddedMessage(remuxed));
+    console.print("Finished!\n");
+    return kExitWithoutSound;
+}
 
 // Everything after the job script was read; returns the exit status.
 int renderJob(const JobScript& job, platform::Console& console) {
@@ -32,7 +78,7 @@ int renderJob(const JobScript& job, platform::Console& console) {
 
     if (!openSource(source, encodeUtf8(job.inputPath))) {
         console.print("Capture not opened!\n");
-        return kExitOk;
+        return kExitNothingUsable;
     }
     console.print("Opened\n");
     const SourceInfo info = readSourceInfo(source);
@@ -44,57 +90,80 @@ int renderJob(const JobScript& job, platform::Console& console) {
     // Opening the writer truncates its file: never when that file is the source.
     if (platform::sameFile(encodeUtf8(job.inputPath), outputPath)) {
         console.print("Output file is the source file!\n");
-        return kExitFailure;
+        return kExitNothingUsable;
+    }
+    // Two runs writing one file would interleave into a broken video; the
+    // lock is held until this run ends.
+    const platform::FileLock outputLock(outputPath);
+    if (outputLock.state() == platform::FileLock::State::HeldElsewhere) {
+        console.print("Output file is in use!\n");
+        return kExitNothingUsable;
     }
     if (!openWriter(writer, outputPath, job, info.fps)) {
+        if (outputLock.createdFile()) {
+            platform::removeFile(outputPath);  // the lock's empty file, nothing of the user's
+        }
         console.print("Writer not opened!\n");
-        return kExitFailure;
+        return kExitNothingUsable;
     }
 
-    const FrameLoopResult rendered = runFrameLoop(source, writer, info, job, console,
-                                                  FrameLoopMode::Pipelined,
-                                                  platform::interruptRequested);
+    const FrameLoopResult rendered =
+        runFrameLoop(source, writer, info, job, console, FrameLoopMode::Pipelined,
+                     [&outputLock] { return stopCheck(outputLock); });
     // Releasing the writer completes the file, so an interrupted run still
     // leaves a playable video of the frames written so far.
     source.release();
     writer.release();
-    quiet.end();
-
-    if (rendered.interrupted) {
+    if (rendered.stoppedBy == LoopStop::Interrupted) {
         console.print("Interrupted!\n");
         return kExitInterrupted;
     }
-    if (!job.muxerPath.empty()) {
-        console.flush();
-        if (remuxAudio(job, drawTempNumber) == RemuxOutcome::Interrupted) {
-            console.print("Interrupted!\n");
-            return kExitInterrupted;
-        }
+    const bool complete = rendered.stoppedBy != LoopStop::OutOfSpace &&
+                          outputHoldsEveryFrame(outputPath, rendered.framesWritten);
+    quiet.end();
+    if (!complete) {
+        console.print("Output file is incomplete!\n");
+        return kExitNothingUsable;
     }
-    console.print("Finished!\n");
-    return kExitOk;
+    if (job.muxerPath.empty()) {
+        console.print("Finished!\n");
+        return kExitComplete;
+    }
+    return addSound(job, console);
+}
+
+int runJobScript(const char* scriptPath, platform::Console& console) {
+    std::setlocale(LC_ALL, "");
+    std::srand(tempNameSeed(platform::calendarSeconds(), platform::processId()));
+
+    const std::optional<JobScript> job =
+        readJobScript(scriptPath, std::localeconv()->decimal_point);
+    if (!job) {
+        console.print("Open file error %s!\n", scriptPath);
+        return kExitNothingUsable;
+    }
+    return renderJob(*job, console);
 }
 
 }  // namespace
 
 int runDriver(int argc, char** argv) {
     platform::Console console(stdout);
-    if (argc < 2) {
-        console.print("Usage: Camdrift.exe infile\n");
-        return kExitOk;
+    int status = kExitComplete;
+    switch (requestOf(argc, argv, platform::fileExists)) {
+        case Request::Usage:
+            console.print("Usage: Camdrift.exe infile\n");
+            break;
+        case Request::Help:
+            console.write(helpText());
+            break;
+        case Request::Version:
+            console.write(versionText());
+            break;
+        case Request::Run:
+            status = runJobScript(argv[1], console);
+            break;
     }
-    std::setlocale(LC_ALL, "");
-    std::srand(static_cast<unsigned>(platform::calendarSeconds()));
-
-    const std::optional<JobScript> job =
-        readJobScript(argv[1], std::localeconv()->decimal_point);
-    if (!job) {
-        console.print("Open file error %s!\n", argv[1]);
-        console.flush();
-        platform::waitForKeyPress();
-        return kExitFailure;
-    }
-    const int status = renderJob(*job, console);
     console.flush();
     return status;
 }

@@ -1,10 +1,8 @@
-// The console: formatted output, the progress line, the key press after an
-// error, and keeping the video library's chatter off the screen.
+// The console: formatted output, the progress line, and keeping the video
+// library's chatter off the screen.
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 
 #include "platform/platform.h"
@@ -75,46 +73,19 @@ void Console::flush() {
     std::fflush(out_);
 }
 
-void waitForKeyPress() {
-    int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
-    if (tty < 0) {
-        return;  // no controlling terminal: nobody to wait for
-    }
-    termios saved;
-    if (tcgetattr(tty, &saved) != 0) {
-        close(tty);
-        return;
-    }
-    termios raw = saved;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    if (tcsetattr(tty, TCSANOW, &raw) == 0) {
-        char key;
-        while (read(tty, &key, 1) < 0 && errno == EINTR) {
-        }
-        tcsetattr(tty, TCSANOW, &saved);
-    }
-    close(tty);
-}
-
 StderrSilence::StderrSilence() {
     std::fflush(stderr);
-    savedFd_ = dup(STDERR_FILENO);
-    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (savedFd_ >= 0 && devNull >= 0) {
-        dup2(devNull, STDERR_FILENO);
-    }
-    if (devNull >= 0) {
-        close(devNull);
+    saved_.reset(dup(STDERR_FILENO));
+    const Descriptor devNull(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (saved_.valid() && devNull.valid()) {
+        dup2(devNull.get(), STDERR_FILENO);
     }
 }
 
 StderrSilence::~StderrSilence() {
-    if (savedFd_ >= 0) {
+    if (saved_.valid()) {
         std::fflush(stderr);
-        dup2(savedFd_, STDERR_FILENO);
-        close(savedFd_);
+        dup2(saved_.get(), STDERR_FILENO);
     }
 }
 

@@ -1,10 +1,15 @@
 // File operations and the clock on POSIX systems. Paths are UTF-8 bytes,
 // handed to the system unchanged.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -47,8 +52,103 @@ bool replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+void Descriptor::reset(int fd) {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+    fd_ = fd;
+}
+
+namespace {
+
+bool isDirectory(int fd) {
+    struct stat info {};
+    return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Opening without O_NONBLOCK would wait for a named pipe's writer, possibly
+// forever. Once open, reads block as usual, so a pipe with a writer is read whole.
+Descriptor openForReading(const std::string& path) {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.valid()) {
+        const int flags = fcntl(file.get(), F_GETFL);
+        if (flags != -1) fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK);
+    }
+    return file;
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes) {
+    const Descriptor file = openForReading(path);
+    if (!file.valid() || isDirectory(file.get())) return std::nullopt;
+    std::string bytes;
+    std::vector<char> chunk(65536);
+    for (;;) {
+        const ssize_t got = read(file.get(), chunk.data(), chunk.size());
+        if (got == 0) return bytes;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (static_cast<size_t>(got) > maxBytes - bytes.size()) return std::nullopt;
+        bytes.append(chunk.data(), static_cast<size_t>(got));
+    }
+}
+
 int64_t calendarSeconds() {
     return static_cast<int64_t>(std::time(nullptr));
+}
+
+int64_t processId() {
+    return static_cast<int64_t>(getpid());
+}
+
+namespace {
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        // Non-blocking, so a named pipe without a reader can't hold the run up.
+        fd = open(path, flags | O_CLOEXEC | O_NONBLOCK, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+// An existing file is opened as it is; a missing one is created exclusively,
+// so of two processes racing to create it exactly one reports creating it.
+// Closing the descriptor (when the lock goes) releases the lock.
+FileLock::FileLock(const std::string& path) {
+    file_.reset(openRetrying(path.c_str(), O_WRONLY));
+    if (!file_.valid() && errno == ENOENT) {
+        file_.reset(openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+        created_ = file_.valid();
+        if (!file_.valid() && errno == EEXIST) {
+            file_.reset(openRetrying(path.c_str(), O_WRONLY));
+        }
+    }
+    if (!file_.valid()) {
+        return;
+    }
+    int locked;
+    do {
+        locked = flock(file_.get(), LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    state_ = locked == 0 ? State::Locked
+                         : errno == EWOULDBLOCK ? State::HeldElsewhere : State::NotOpened;
+}
+
+// Root may fill the blocks kept back for it; everyone else stops at the
+// blocks available to unprivileged users.
+bool FileLock::fileSystemFull() const {
+    struct statvfs space;
+    if (!file_.valid() || fstatvfs(file_.get(), &space) != 0) {
+        return false;
+    }
+    const fsblkcnt_t blocksLeft = geteuid() == 0 ? space.f_bfree : space.f_bavail;
+    return blocksLeft == 0;
 }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
-// Ctrl+C and SIGTERM: noted, passed on to a running child, acted on by the run.
+// Ctrl+C, SIGTERM and SIGHUP: noted, passed on to a running child, acted on
+// by the run.
 #include <signal.h>
 #include <unistd.h>
 
@@ -29,8 +30,13 @@ void installInterruptHandlers() {
     sigemptyset(&action.sa_mask);
     // Restarted calls keep the decoder's and encoder's file I/O unaware of the signal.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or SSH session ends the run as cleanly as Ctrl+C does.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signalNumber, &action, nullptr);
+    }
+    // Over a file-size limit a write fails with EFBIG instead of killing the
+    // process, and the run reports the output as incomplete.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 bool interruptRequested() {
@@ -48,8 +54,9 @@ void forwardInterruptsTo(pid_t child) {
 }
 
 void restoreInterruptDefaultsInChild() {
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+        signal(signalNumber, SIG_DFL);
+    }
     const int pending = interruptSignal;
     if (pending != 0) {
         raise(pending);

@@ -3,13 +3,45 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace camdrift {
 namespace platform {
+
+// An open file descriptor, closed when the object goes. Every descriptor the
+// tool opens is held by one, so no early return can leak it.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes the one held (if any) and holds `fd` instead.
+    void reset(int fd = -1);
+    // Hands the descriptor over without closing it.
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_ = -1;
+};
 
 // All console output of the tool goes through here. Control sequences are
 // written only when the stream is a terminal.
@@ -37,10 +69,6 @@ private:
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string formatTextV(const char* format, va_list args);
 
-// One unechoed key press from the controlling terminal; returns at once when
-// the process has none (pipes, CI, cron).
-void waitForKeyPress();
-
 // Sends what the process writes to stderr to /dev/null while it lives, so the
 // video library's own chatter never reaches the console.
 class StderrSilence {
@@ -51,8 +79,13 @@ public:
     StderrSilence& operator=(const StderrSilence&) = delete;
 
 private:
-    int savedFd_ = -1;
+    Descriptor saved_;
 };
+
+// All bytes of the file; nothing when it can't be opened, names a directory,
+// holds more than `maxBytes`, or fails while being read. A named pipe without
+// a writer reads as empty instead of waiting for one.
+std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes);
 
 bool fileExists(const std::string& path);
 // True when both paths name one existing file (same device and inode).
@@ -63,25 +96,59 @@ bool removeFile(const std::string& path);
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
 
+// An exclusive lock on a file that another process can't take while this
+// object lives (flock: advisory, so it binds processes that ask for it).
+// The file is opened for writing without truncating it, and created when
+// missing; its content is never touched here.
+class FileLock {
+public:
+    enum class State {
+        Locked,     // this process holds the lock
+        HeldElsewhere,  // another process holds it
+        NotOpened,  // the file can't be opened or created (a missing folder, ...)
+    };
+    explicit FileLock(const std::string& path);
+
+    State state() const { return state_; }
+    // The file did not exist before this lock created it.
+    bool createdFile() const { return created_; }
+    // The file system that holds the file has no room left for this process.
+    bool fileSystemFull() const;
+
+private:
+    Descriptor file_;
+    State state_ = State::NotOpened;
+    bool created_ = false;
+};
+
 struct ProcessOutcome {
     bool started = false;
     bool exited = false;  // ended by exit(), not by a signal
     int exitStatus = -1;
     int signal = 0;
+    // With captured output: the end of what the child wrote to stdout and
+    // stderr, interleaved as written, at most kKeptOutputBytes.
+    std::string output;
 };
-// Runs argv[0] exactly as given (never looked up on PATH) with argv as its
-// argument vector; it inherits the environment, current directory and
-// standard streams. Waits for it to end.
-ProcessOutcome runProcess(const std::vector<std::string>& argv);
+constexpr size_t kKeptOutputBytes = size_t{64} << 10;
 
-// From the first call on, SIGINT and SIGTERM no longer end the process at
-// once: they set a flag that the run checks, and they are passed on to a
-// child started by runProcess while it runs.
+// Runs argv[0] exactly as given (never looked up on PATH) with argv as its
+// argument vector, standard input from /dev/null, the environment and current
+// directory inherited. Its stdout and stderr go to one pipe read into
+// `output` when `captureOutput`, else to the tool's own. Waits for it to end.
+ProcessOutcome runProcess(const std::vector<std::string>& argv, bool captureOutput = false);
+
+// From the first call on, SIGINT, SIGTERM and SIGHUP no longer end the
+// process at once: they set a flag that the run checks, and they are passed
+// on to a child started by runProcess while it runs. SIGXFSZ is ignored, so a
+// file-size limit makes writes fail instead of killing the process.
 void installInterruptHandlers();
 bool interruptRequested();
 
 // Seconds since the epoch.
 int64_t calendarSeconds();
+// This process's id.
+int64_t processId();
 
 }  // namespace platform
 }  // namespace camdrift

@@ -23,7 +23,35 @@ std::vector<char*> argumentPointers(std::vector<std::string>& argv) {
     return pointers;
 }
 
+// Both ends of a pipe; each closes when its Descriptor goes or is reset.
+struct Pipe {
+    Pipe() {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) == 0) {
+            readEnd.reset(ends[0]);
+            writeEnd.reset(ends[1]);
+        }
+    }
+    bool ok() const { return readEnd.valid() && writeEnd.valid(); }
+
+    Descriptor readEnd;
+    Descriptor writeEnd;
+};
+
 // Runs in the forked child: only async-signal-safe calls from here on.
+// The muxer must never read the tool's standard input: in a shell loop over
+// a list of jobs that input is the list itself.
+void redirectStreams(int outputFd) {
+    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (devNull >= 0) {
+        dup2(devNull, STDIN_FILENO);
+    }
+    if (outputFd >= 0) {
+        dup2(outputFd, STDOUT_FILENO);
+        dup2(outputFd, STDERR_FILENO);
+    }
+}
+
 [[noreturn]] void execOrReport(char* const* argv, int reportFd) {
     // execv, not execvp: the program is run exactly as named, never searched
     // for on PATH, so a bare name means a file in the current directory.
@@ -45,6 +73,29 @@ bool execSucceeded(int reportFd) {
     return got == 0;
 }
 
+// Reads until every writer has closed the pipe, keeping only the last
+// kKeptOutputBytes so a chatty child can't grow the tool's memory.
+std::string readTail(int fd) {
+    std::string kept;
+    std::vector<char> chunk(65536);
+    for (;;) {
+        const ssize_t got = read(fd, chunk.data(), chunk.size());
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        kept.append(chunk.data(), static_cast<size_t>(got));
+        if (kept.size() > 2 * kKeptOutputBytes) {
+            kept.erase(0, kept.size() - kKeptOutputBytes);
+        }
+    }
+    if (kept.size() > kKeptOutputBytes) {
+        kept.erase(0, kept.size() - kKeptOutputBytes);
+    }
+    return kept;
+}
+
 int waitForChild(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
@@ -57,7 +108,7 @@ int waitForChild(pid_t pid) {
 
 }  // namespace
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv) {
+ProcessOutcome runProcess(const std::vector<std::string>& argv, bool captureOutput) {
     ProcessOutcome outcome;
     if (argv.empty()) {
         return outcome;
@@ -65,8 +116,9 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv) {
     std::vector<std::string> arguments = argv;
     std::vector<char*> pointers = argumentPointers(arguments);
 
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) {
+    Pipe report;
+    Pipe output;
+    if (!report.ok() || (captureOutput && !output.ok())) {
         return outcome;
     }
     // Whatever the tool printed so far comes before the child's own lines.
@@ -74,19 +126,20 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv) {
 
     const pid_t pid = fork();
     if (pid < 0) {
-        close(report[0]);
-        close(report[1]);
         return outcome;
     }
     if (pid == 0) {
         restoreInterruptDefaultsInChild();
-        close(report[0]);
-        execOrReport(pointers.data(), report[1]);
+        redirectStreams(captureOutput ? output.writeEnd.get() : -1);
+        execOrReport(pointers.data(), report.writeEnd.get());
     }
     forwardInterruptsTo(pid);
-    close(report[1]);
-    outcome.started = execSucceeded(report[0]);
-    close(report[0]);
+    report.writeEnd.reset();
+    output.writeEnd.reset();
+    outcome.started = execSucceeded(report.readEnd.get());
+    if (captureOutput) {
+        outcome.output = readTail(output.readEnd.get());
+    }
 
     const int status = waitForChild(pid);
     forwardInterruptsTo(0);

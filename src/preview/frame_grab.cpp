@@ -2,7 +2,8 @@
 
 #include <opencv2/videoio.hpp>
 
-#include "app/video_open.h"
+#include "video/upright_frame.h"
+#include "video/video_open.h"
 
 namespace camdrift {
 namespace {
@@ -60,11 +61,16 @@ private:
 
 }  // namespace
 
-std::vector<cv::Mat> grabFrames(const std::string& path, const std::vector<int32_t>& frames) {
+std::vector<cv::Mat> grabFrames(const std::string& path, const std::vector<int32_t>& frames,
+                                int rotation) {
     FrameGrabber grabber(path);
     std::vector<cv::Mat> images;
     images.reserve(frames.size());
-    for (int32_t frame : frames) images.push_back(grabber.frameAt(frame));
+    for (int32_t frame : frames) {
+        cv::Mat upright;
+        turnUpright(grabber.frameAt(frame), rotation, upright);
+        images.push_back(upright);
+    }
     return images;
 }
 

@@ -9,8 +9,9 @@
 
 namespace camdrift {
 
-// One image per entry of `frames` (ascending indices), empty where the frame
-// couldn't be decoded.
-std::vector<cv::Mat> grabFrames(const std::string& path, const std::vector<int32_t>& frames);
+// One image per entry of `frames` (ascending indices), turned upright by
+// `rotation` as a run turns them; empty where the frame couldn't be decoded.
+std::vector<cv::Mat> grabFrames(const std::string& path, const std::vector<int32_t>& frames,
+                                int rotation);
 
 }  // namespace camdrift

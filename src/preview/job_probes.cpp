@@ -5,9 +5,9 @@
 #include <opencv2/videoio.hpp>
 #include <random>
 
-#include "app/video_open.h"
 #include "platform/platform.h"
 #include "script/utf8.h"
+#include "video/video_open.h"
 
 namespace camdrift {
 namespace {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/source_info.h"
 #include "preview/preview_input.h"
 #include "script/job_script.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 

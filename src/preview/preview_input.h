@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/source_info.h"
 #include "script/job_script.h"
 #include "script/job_script_reader.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 

@@ -30,7 +30,8 @@ ContactSheet makeContactSheet(const JobScript& job, const SourceInfo& source,
 
     ContactSheet sheet;
     sheet.frames = selectSheetFrames(job.keyframes, frames);
-    std::vector<cv::Mat> images = grabFrames(encodeUtf8(job.inputPath), sheet.frames);
+    std::vector<cv::Mat> images =
+        grabFrames(encodeUtf8(job.inputPath), sheet.frames, source.rotation);
     for (size_t i = 0; i < sheet.frames.size(); ++i) {
         const int32_t frame = sheet.frames[i];
         if (!images[i].empty()) ++sheet.decoded;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/source_info.h"
 #include "script/job_script.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 

@@ -4,6 +4,7 @@
 #include "render/frames_ahead.h"
 #include "render/progress.h"
 #include "render/view_track.h"
+#include "video/upright_frame.h"
 
 namespace camdrift {
 
@@ -20,14 +21,17 @@ public:
     FrameMaker(cv::VideoCapture& source, const SourceInfo& info, const JobScript& job)
         : source_(source),
           outputSize_(job.outputWidth, job.outputHeight),
+          rotation_(info.rotation),
           track_(job.keyframes, job.transitionSeconds, info.fps) {}
 
     // False when the source yields no frame.
     bool make(cv::Mat& scaled) {
-        if (!source_.read(frame_) || frame_.empty()) {
+        if (!source_.read(decoded_) || decoded_.empty()) {
             return false;
         }
-        renderView(frame_, track_.selectSegment(cur_), outputSize_, scaled);
+        // The view is set on the picture as it is meant to be seen.
+        turnUpright(decoded_, rotation_, upright_);
+        renderView(upright_, track_.selectSegment(cur_), outputSize_, scaled);
         ++cur_;
         return true;
     }
@@ -35,8 +39,10 @@ public:
 private:
     cv::VideoCapture& source_;
     const cv::Size outputSize_;
+    const int32_t rotation_;
     ViewTrack track_;
-    cv::Mat frame_;  // refilled by every read
+    cv::Mat decoded_;  // refilled by every read
+    cv::Mat upright_;  // decoded_ itself unless the source is turned
     int32_t cur_ = 0;
 };
 
@@ -68,35 +74,35 @@ private:
     int32_t cur_ = 0;
 };
 
-// Both return whether they stopped because of `interrupted`.
-bool runSerial(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
-               const std::function<bool()>& interrupted) {
+// Both return what stopped them early, None when the frames ran out.
+LoopStop runSerial(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
+                   const StopCheck& stopCheck) {
     cv::Mat scaled;  // reused while the output size stays the same
     for (int32_t cur = 0; cur < frameCount; ++cur) {
-        if (interrupted()) {
-            return true;
+        if (const LoopStop stop = stopCheck(); stop != LoopStop::None) {
+            return stop;
         }
         if (!maker.make(scaled)) {
             break;
         }
         sink.append(scaled);
     }
-    return false;
+    return LoopStop::None;
 }
 
 // Decoding, cropping and scaling run on a second thread; encoding is
 // OpenCV's writer on this one.
-bool runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
-                  const std::function<bool()>& interrupted) {
+LoopStop runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
+                      const StopCheck& stopCheck) {
     FramesAhead ahead([&maker](cv::Mat& scaled) { return maker.make(scaled); }, frameCount,
                       kFramesAhead);
     while (const cv::Mat* scaled = ahead.next()) {
-        if (interrupted()) {
-            return true;
+        if (const LoopStop stop = stopCheck(); stop != LoopStop::None) {
+            return stop;
         }
         sink.append(*scaled);
     }
-    return false;
+    return LoopStop::None;
 }
 
 }  // namespace
@@ -104,14 +110,14 @@ bool runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
 FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
                              const SourceInfo& info, const JobScript& job,
                              platform::Console& console, FrameLoopMode mode,
-                             const std::function<bool()>& interrupted) {
+                             const StopCheck& stopCheck) {
     FrameMaker maker(source, info, job);
     FrameSink sink(writer, info.frameCount, console);
     FrameLoopResult result;
     if (info.frameCount > 0) {
-        result.interrupted = mode == FrameLoopMode::Serial
-                                 ? runSerial(maker, sink, info.frameCount, interrupted)
-                                 : runPipelined(maker, sink, info.frameCount, interrupted);
+        result.stoppedBy = mode == FrameLoopMode::Serial
+                               ? runSerial(maker, sink, info.frameCount, stopCheck)
+                               : runPipelined(maker, sink, info.frameCount, stopCheck);
     }
     result.framesWritten = sink.framesWritten();
     return result;

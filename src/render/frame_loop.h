@@ -5,15 +5,24 @@
 #include <functional>
 #include <opencv2/videoio.hpp>
 
-#include "app/source_info.h"
 #include "platform/platform.h"
 #include "script/job_script.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 
+// Why the loop stopped before the source ran out, as told by the stop check
+// asked before every frame.
+enum class LoopStop {
+    None,         // go on
+    Interrupted,  // the user asked the run to stop
+    OutOfSpace,   // the output's file system is full
+};
+using StopCheck = std::function<LoopStop()>;
+
 struct FrameLoopResult {
     int32_t framesWritten = 0;
-    bool interrupted = false;  // stopped early because `interrupted` said so
+    LoopStop stoppedBy = LoopStop::None;  // None when the source ran out or the count was reached
 };
 
 // Pipelined decodes on a second thread while frames are scaled and encoded;
@@ -21,12 +30,12 @@ struct FrameLoopResult {
 enum class FrameLoopMode { Serial, Pipelined };
 
 // Runs over the reported frame count; a read that yields no frame (the
-// source ends early, a damaged tail) ends the loop, and so does `interrupted`
-// returning true, which is asked before every frame.
+// source ends early, a damaged tail) ends the loop, and so does `stopCheck`
+// answering anything but None, which is asked before every frame is written.
 FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
                              const SourceInfo& info, const JobScript& job,
                              platform::Console& console,
                              FrameLoopMode mode = FrameLoopMode::Pipelined,
-                             const std::function<bool()>& interrupted = [] { return false; });
+                             const StopCheck& stopCheck = [] { return LoopStop::None; });
 
 }  // namespace camdrift

@@ -2,12 +2,12 @@
 
 #include <string_view>
 
+#include "platform/platform.h"
 #include "script/codec_code.h"
 #include "script/keyframe_attempts.h"
 #include "script/line_read.h"
 #include "script/line_tracker.h"
 #include "script/scanf_scan.h"
-#include "script/script_file.h"
 #include "script/utf8.h"
 
 namespace camdrift {
@@ -106,7 +106,7 @@ std::u16string decodeJobScriptBytes(std::string_view bytes) {
 }
 
 std::optional<std::u16string> readJobScriptText(const std::string& path) {
-    const std::optional<std::string> bytes = readFileBytes(path);
+    const std::optional<std::string> bytes = platform::readWholeFile(path, kMaxScriptBytes);
     if (!bytes) return std::nullopt;
     return decodeJobScriptBytes(*bytes);
 }

@@ -5,7 +5,8 @@
 #include "video/av_log.h"
 #include "video/capture_numbers.h"
 #include "video/cpu_count.h"
-#include "video/upright.h"
+#include "video/upright_frame.h"
+#include "video/upright_rect.h"
 
 extern "C" {
 #include <libavutil/display.h>
@@ -130,12 +131,12 @@ cv::Size AvSource::codedSize() const { return {codec_->coded_width, codec_->code
 
 double AvSource::width() const {
     const cv::Size s = frameSize();
-    return turnSwapsSides(rotation_) ? s.height : s.width;
+    return swapsSides(rotation_) ? s.height : s.width;
 }
 
 double AvSource::height() const {
     const cv::Size s = frameSize();
-    return turnSwapsSides(rotation_) ? s.width : s.height;
+    return swapsSides(rotation_) ? s.width : s.height;
 }
 
 double AvSource::fps() const { return captureFps(timingOf(*ic_, *stream_)); }
@@ -265,7 +266,7 @@ bool AvSource::retrieveRegion(const cv::Rect& upright, cv::Mat& out) {
         return false;
     }
     const cv::Size fs(stream_->codecpar->width, stream_->codecpar->height);
-    const cv::Size turned = turnSwapsSides(rotation_) ? cv::Size(fs.height, fs.width) : fs;
+    const cv::Size turned = swapsSides(rotation_) ? cv::Size(fs.height, fs.width) : fs;
     if (upright.x < 0 || upright.y < 0 || upright.x > turned.width - upright.width ||
         upright.y > turned.height - upright.height) {
         return false;

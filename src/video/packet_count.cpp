@@ -9,7 +9,7 @@ std::optional<int64_t> countVideoPackets(const std::string& path) {
     if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
         return std::nullopt;
     }
-    const av::InputPtr ic(raw);
+    const av::InputPtr input(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0) {
         return std::nullopt;
     }
@@ -17,16 +17,22 @@ std::optional<int64_t> countVideoPackets(const std::string& path) {
     if (video < 0) {
         return std::nullopt;
     }
-    const av::PacketPtr pkt(av_packet_alloc());
-    if (!pkt) {
+    // Only the video stream's packets are wanted; the others aren't even read.
+    for (unsigned i = 0; i < raw->nb_streams; ++i) {
+        if (static_cast<int>(i) != video) {
+            raw->streams[i]->discard = AVDISCARD_ALL;
+        }
+    }
+    const av::PacketPtr packet(av_packet_alloc());
+    if (!packet) {
         return std::nullopt;
     }
     int64_t count = 0;
-    while (av_read_frame(raw, pkt.get()) >= 0) {
-        if (pkt->stream_index == video) {
+    while (av_read_frame(raw, packet.get()) >= 0) {
+        if (packet->stream_index == video) {
             ++count;
         }
-        av_packet_unref(pkt.get());
+        av_packet_unref(packet.get());
     }
     return count;
 }

@@ -1,9 +1,9 @@
 #include "test_support.h"
 
+#include "running_process.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,8 +14,6 @@
 #include <opencv2/videoio.hpp>
 #include <sstream>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace testing_support {
 
@@ -66,101 +64,8 @@ void makeExecutable(const std::string& path) {
     chmod(path.c_str(), 0755);
 }
 
-namespace {
-
-std::vector<std::string> buildEnvironment(const RunOptions& options) {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        auto eq = text.find('=');
-        if (eq != std::string::npos) {
-            merged[text.substr(0, eq)] = text.substr(eq + 1);
-        }
-    }
-    for (const auto& name : options.unsetEnv) {
-        merged.erase(name);
-    }
-    for (const auto& [name, value] : options.env) {
-        merged[name] = value;
-    }
-    std::vector<std::string> result;
-    for (const auto& [name, value] : merged) {
-        result.push_back(name + "=" + value);
-    }
-    return result;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (auto& s : strings) {
-        result.push_back(s.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-}  // namespace
-
 RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    std::vector<std::string> args = argv;
-    std::vector<std::string> envStrings = buildEnvironment(options);
-    std::vector<char*> argPointers = pointers(args);
-    std::vector<char*> envPointers = pointers(envStrings);
-
-    pid_t pid = fork();
-    if (pid == 0) {
-        setsid();
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) {
-            _exit(126);
-        }
-        execve(argPointers[0], argPointers.data(), envPointers.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-
-    RunResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            char buffer[65536];
-            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) {
-        result.exitStatus = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.exitStatus = 128 + WTERMSIG(status);
-    }
-    return result;
+    return RunningProcess(argv, options).finish();
 }
 
 std::string camdriftExe() {

@@ -1,35 +1,13 @@
-#include "video/upright.h"
+#include "video/upright_rect.h"
+
+#include "video/upright_frame.h"
 
 namespace camdrift {
 
-int uprightTurn(int angle) {
-    switch (angle) {
-        case 90:
-            return cv::ROTATE_90_COUNTERCLOCKWISE;
-        case 180:
-            return cv::ROTATE_180;
-        case 270:
-            return cv::ROTATE_90_CLOCKWISE;
-        default:
-            return -1;
-    }
-}
-
-bool turnSwapsSides(int angle) { return angle == 90 || angle == 270; }
-
-void turnUpright(const cv::Mat& decoded, int angle, cv::Mat& out) {
-    const int turn = uprightTurn(angle);
-    if (turn < 0) {
-        out = decoded;
-        return;
-    }
-    cv::rotate(decoded, out, turn);
-}
-
-cv::Rect decodedRectOf(const cv::Rect& upright, cv::Size decodedSize, int angle) {
+cv::Rect decodedRectOf(const cv::Rect& upright, cv::Size decodedSize, int rotation) {
     const int w = decodedSize.width;
     const int h = decodedSize.height;
-    switch (uprightTurn(angle)) {
+    switch (uprightTurn(rotation)) {
         case cv::ROTATE_90_COUNTERCLOCKWISE:
             // Upright (x, y) shows decoded (w-1-y, x).
             return {w - upright.y - upright.height, upright.x, upright.height, upright.width};
@@ -45,14 +23,14 @@ cv::Rect decodedRectOf(const cv::Rect& upright, cv::Size decodedSize, int angle)
 }
 
 cv::Rect uprightRectWithin(const cv::Rect& upright, const cv::Rect& decodedPart,
-                           cv::Size decodedSize, int angle) {
+                           cv::Size decodedSize, int rotation) {
     // The part, turned, is itself an upright rectangle of the whole frame;
     // find its corner and subtract.
     const int w = decodedSize.width;
     const int h = decodedSize.height;
     const cv::Rect& p = decodedPart;
     cv::Point corner;
-    switch (uprightTurn(angle)) {
+    switch (uprightTurn(rotation)) {
         case cv::ROTATE_90_COUNTERCLOCKWISE:
             corner = {p.y, w - p.x - p.width};
             break;

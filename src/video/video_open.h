@@ -5,8 +5,8 @@
 #include <opencv2/videoio.hpp>
 #include <string>
 
-#include "app/source_info.h"
 #include "script/job_script.h"
+#include "video/source_info.h"
 
 namespace camdrift {
 

@@ -1,12 +1,19 @@
-#include "app/video_open.h"
+#include "video/video_open.h"
 
-#include "render/int32_truncation.h"
+#include "video/int32_truncation.h"
+#include "video/upright_frame.h"
 
 namespace camdrift {
 
 bool openSource(cv::VideoCapture& source, const std::string& path) {
     try {
-        return !path.empty() && source.open(path, cv::CAP_FFMPEG) && source.isOpened();
+        if (path.empty() || !source.open(path, cv::CAP_FFMPEG) || !source.isOpened()) {
+            return false;
+        }
+        // OpenCV would turn rotated videos the wrong way; frames are turned
+        // upright by the tool itself (turnUpright).
+        source.set(cv::CAP_PROP_ORIENTATION_AUTO, 0);
+        return true;
     } catch (const cv::Exception&) {
         return false;
     }
@@ -14,8 +21,13 @@ bool openSource(cv::VideoCapture& source, const std::string& path) {
 
 SourceInfo readSourceInfo(cv::VideoCapture& source) {
     SourceInfo info;
-    info.width = truncateToInt32(source.get(cv::CAP_PROP_FRAME_WIDTH));
-    info.height = truncateToInt32(source.get(cv::CAP_PROP_FRAME_HEIGHT));
+    info.rotation = truncateToInt32(source.get(cv::CAP_PROP_ORIENTATION_META));
+    // The stored size; the frames the tool works on are the upright ones.
+    const double storedWidth = source.get(cv::CAP_PROP_FRAME_WIDTH);
+    const double storedHeight = source.get(cv::CAP_PROP_FRAME_HEIGHT);
+    const bool onItsSide = swapsSides(info.rotation);
+    info.width = truncateToInt32(onItsSide ? storedHeight : storedWidth);
+    info.height = truncateToInt32(onItsSide ? storedWidth : storedHeight);
     info.fps = source.get(cv::CAP_PROP_FPS);
     info.frameCount = truncateToInt32(source.get(cv::CAP_PROP_FRAME_COUNT));
     return info;

@@ -1,10 +1,9 @@
-#include "preview/preview_driver.h"
+#include "app/preview_driver.h"
 
 #include <clocale>
 #include <optional>
 #include <string>
 
-#include "app/video_library_quiet.h"
 #include "platform/platform.h"
 #include "preview/job_probes.h"
 #include "preview/job_warnings.h"
@@ -15,6 +14,7 @@
 #include "preview/shown_text.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/video_library_quiet.h"
 
 namespace camdrift {
 namespace {
