@@ -139,23 +139,24 @@ int loopFloor(camdrift::FrameLoopMode mode, const std::string& scriptPath) {
         std::fprintf(stderr, "can't read %s\n", scriptPath.c_str());
         return 1;
     }
-    cv::VideoCapture source;
-    cv::VideoWriter writer;
+    // The run's own choice of reader and writer, CAMDRIFT_VIDEO_IO included.
+    const camdrift::VideoIo io = camdrift::videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
     const std::string outputPath = camdrift::encodeUtf8(job->outputPath);
-    if (!camdrift::openSource(source, camdrift::encodeUtf8(job->inputPath))) {
+    camdrift::OpenedSource source = camdrift::openFrameSource(camdrift::encodeUtf8(job->inputPath), io);
+    if (!source.frames) {
         std::fprintf(stderr, "can't open the source\n");
         return 1;
     }
-    const camdrift::SourceInfo info = camdrift::readSourceInfo(source);
-    if (!camdrift::openWriter(writer, outputPath, *job, info.fps)) {
+    camdrift::OpenedWriter writer = camdrift::openFrameWriter(outputPath, *job, source.info.fps, io);
+    if (!writer.frames) {
         std::fprintf(stderr, "can't open %s for writing\n", outputPath.c_str());
         return 1;
     }
     camdrift::platform::Console console(stdout);
     const camdrift::FrameLoopResult result =
-        camdrift::runFrameLoop(source, writer, info, *job, console, mode);
-    source.release();
-    writer.release();
+        camdrift::runFrameLoop(*source.frames, *writer.frames, source.info, *job, console, mode);
+    source.frames.reset();
+    writer.frames->close();
     std::printf("frames=%d\n", static_cast<int>(result.framesWritten));
     return 0;
 }

@@ -96,6 +96,25 @@ std::optional<std::string> readWholeFile(const std::string& path, size_t maxByte
     }
 }
 
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    int fd;
+    do {
+        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    const Descriptor file(fd);
+    if (!file.valid()) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = write(file.get(), bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
 int64_t calendarSeconds() {
     return static_cast<int64_t>(std::time(nullptr));
 }

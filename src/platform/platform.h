@@ -87,6 +87,9 @@ private:
 // a writer reads as empty instead of waiting for one.
 std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes);
 
+// Creates or truncates the file and writes `bytes`; false on any error.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
 bool fileExists(const std::string& path);
 // True when both paths name one existing file (same device and inode).
 bool sameFile(const std::string& a, const std::string& b);

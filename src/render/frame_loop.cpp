@@ -4,7 +4,6 @@
 #include "render/frames_ahead.h"
 #include "render/progress.h"
 #include "render/view_track.h"
-#include "video/upright_frame.h"
 
 namespace camdrift {
 
@@ -14,60 +13,71 @@ namespace {
 // slow frame, few enough that memory stays flat.
 constexpr size_t kFramesAhead = 3;
 
-// Makes the output frames in source order: reads a frame, brings the view
-// up to date, crops and scales.
+// Makes the output frames in source order: moves to the next frame, brings
+// the view up to date, takes the view's part of the frame and scales it.
 class FrameMaker {
 public:
-    FrameMaker(cv::VideoCapture& source, const SourceInfo& info, const JobScript& job)
+    FrameMaker(FrameSource& source, const SourceInfo& info, const JobScript& job)
         : source_(source),
           outputSize_(job.outputWidth, job.outputHeight),
-          rotation_(info.rotation),
           track_(job.keyframes, job.transitionSeconds, info.fps) {}
 
     // False when the source yields no frame.
     bool make(cv::Mat& scaled) {
-        if (!source_.read(decoded_) || decoded_.empty()) {
+        if (!source_.next()) {
             return false;
         }
-        // The view is set on the picture as it is meant to be seen.
-        turnUpright(decoded_, rotation_, upright_);
-        renderView(upright_, track_.selectSegment(cur_), outputSize_, scaled);
+        // The view is set on the picture as it is meant to be seen: the
+        // source's frames are upright.
+        const cv::Rect rect = viewRect(source_.frameSize(), track_.selectSegment(cur_));
+        if (!source_.region(rect, crop_)) {
+            return false;
+        }
+        if (scaled.size() != outputSize_ || scaled.type() != CV_8UC3) {
+            scaled = paddedFrame(outputSize_);  // once per buffer, so the writer never copies
+        }
+        scaleView(crop_, outputSize_, scaled);
+        // Let go of the source's pixels, so it converts the next frame into
+        // the same memory.
+        crop_.release();
         ++cur_;
         return true;
     }
 
 private:
-    cv::VideoCapture& source_;
+    FrameSource& source_;
     const cv::Size outputSize_;
-    const int32_t rotation_;
     ViewTrack track_;
-    cv::Mat decoded_;  // refilled by every read
-    cv::Mat upright_;  // decoded_ itself unless the source is turned
+    cv::Mat crop_;  // the view's part of the current frame
     int32_t cur_ = 0;
 };
 
 // Appends the output frames and reports progress: the one place that does.
 class FrameSink {
 public:
-    FrameSink(cv::VideoWriter& writer, int32_t frameCount, platform::Console& console)
+    FrameSink(FrameWriter& writer, int32_t frameCount, platform::Console& console)
         : writer_(writer), console_(console), frameCount_(frameCount) {
         console_.startProgress();
     }
 
-    void append(const cv::Mat& scaled) {
-        writer_.write(scaled);
+    // False when the writer could not write the frame.
+    bool append(const cv::Mat& scaled) {
+        if (!writer_.write(scaled)) {
+            return false;
+        }
         if (pacer_.dueBeforeAdvance()) {
             console_.progress(progressLine(cur_, frameCount_));
             pacer_.reset();
         }
         pacer_.advance();
         ++cur_;
+        return true;
     }
 
     int32_t framesWritten() const { return cur_; }
 
 private:
-    cv::VideoWriter& writer_;
+    FrameWriter& writer_;
     platform::Console& console_;
     const int32_t frameCount_;
     ProgressPacer pacer_;
@@ -85,13 +95,14 @@ LoopStop runSerial(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
         if (!maker.make(scaled)) {
             break;
         }
-        sink.append(scaled);
+        if (!sink.append(scaled)) {
+            return LoopStop::WriteFailed;
+        }
     }
     return LoopStop::None;
 }
 
-// Decoding, cropping and scaling run on a second thread; encoding is
-// OpenCV's writer on this one.
+// Reading, cropping and scaling run on a second thread; encoding on this one.
 LoopStop runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
                       const StopCheck& stopCheck) {
     FramesAhead ahead([&maker](cv::Mat& scaled) { return maker.make(scaled); }, frameCount,
@@ -100,17 +111,18 @@ LoopStop runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
         if (const LoopStop stop = stopCheck(); stop != LoopStop::None) {
             return stop;
         }
-        sink.append(*scaled);
+        if (!sink.append(*scaled)) {
+            return LoopStop::WriteFailed;
+        }
     }
     return LoopStop::None;
 }
 
 }  // namespace
 
-FrameLoopResult runFrameLoop(cv::VideoCapture& source, cv::VideoWriter& writer,
-                             const SourceInfo& info, const JobScript& job,
-                             platform::Console& console, FrameLoopMode mode,
-                             const StopCheck& stopCheck) {
+FrameLoopResult runFrameLoop(FrameSource& source, FrameWriter& writer, const SourceInfo& info,
+                             const JobScript& job, platform::Console& console,
+                             FrameLoopMode mode, const StopCheck& stopCheck) {
     FrameMaker maker(source, info, job);
     FrameSink sink(writer, info.frameCount, console);
     FrameLoopResult result;

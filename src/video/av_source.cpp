@@ -139,6 +139,11 @@ double AvSource::height() const {
     return swapsSides(rotation_) ? s.width : s.height;
 }
 
+cv::Size AvSource::retrievedSize() const {
+    const cv::Size s(stream_->codecpar->width, stream_->codecpar->height);
+    return swapsSides(rotation_) ? cv::Size(s.height, s.width) : s;
+}
+
 double AvSource::fps() const { return captureFps(timingOf(*ic_, *stream_)); }
 
 double AvSource::frameCount() const {
@@ -266,7 +271,7 @@ bool AvSource::retrieveRegion(const cv::Rect& upright, cv::Mat& out) {
         return false;
     }
     const cv::Size fs(stream_->codecpar->width, stream_->codecpar->height);
-    const cv::Size turned = swapsSides(rotation_) ? cv::Size(fs.height, fs.width) : fs;
+    const cv::Size turned = retrievedSize();
     if (upright.x < 0 || upright.y < 0 || upright.x > turned.width - upright.width ||
         upright.y > turned.height - upright.height) {
         return false;

@@ -40,6 +40,10 @@ public:
     // off, swapped for 90 and 270.
     double width() const;
     double height() const;
+    // The upright size of the frames retrieve() delivers: the stream's own
+    // size, which width() and height() report only once a frame was
+    // retrieved (before, they tell the decoder's size at open, as OpenCV does).
+    cv::Size retrievedSize() const;
     // OpenCV's CAP_PROP_FPS and CAP_PROP_FRAME_COUNT, the same doubles.
     double fps() const;
     double frameCount() const;

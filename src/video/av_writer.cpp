@@ -205,12 +205,18 @@ bool AvWriter::write(const cv::Mat& bgr) {
     int step = static_cast<int>(bgr.step[0]);
     // swscale's SIMD may read up to 32 bytes past the last pixel; OpenCV
     // copies into padded memory unless the rows are 32-byte multiples and
-    // the bytes around the end share a page, and so does this.
+    // the bytes around the end share a page, and so does this, except for
+    // a frame whose own buffer goes on for 32 bytes after its end (the
+    // frame loop's): the converter reads the same pixels either way.
     constexpr int kStepAlign = 32;
     constexpr size_t kSimdSize = 32;
     constexpr size_t kPageMask = ~static_cast<size_t>(4096 - 1);
-    const auto end = reinterpret_cast<uintptr_t>(data) + static_cast<size_t>(height_) * static_cast<size_t>(step);
-    if (step % kStepAlign != 0 || ((end - kSimdSize) & kPageMask) != ((end + kSimdSize) & kPageMask)) {
+    const size_t bytes = static_cast<size_t>(height_) * static_cast<size_t>(step);
+    const auto end = reinterpret_cast<uintptr_t>(data) + bytes;
+    const bool paddedEnd =
+        bgr.datalimit != nullptr && static_cast<size_t>(bgr.datalimit - data) >= bytes + kSimdSize;
+    if (step % kStepAlign != 0 ||
+        (((end - kSimdSize) & kPageMask) != ((end + kSimdSize) & kPageMask) && !paddedEnd)) {
         const int alignedStep = (step + kStepAlign - 1) & ~(kStepAlign - 1);
         const size_t needed = static_cast<size_t>(alignedStep) * static_cast<size_t>(height_) + kSimdSize;
         if (!aligned_ || alignedSize_ < needed) {

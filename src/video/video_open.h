@@ -2,11 +2,15 @@
 // camdrift and camdrift-preview so the preview's answers match the run.
 #pragma once
 
+#include <memory>
 #include <opencv2/videoio.hpp>
 #include <string>
 
 #include "script/job_script.h"
+#include "video/frame_source.h"
+#include "video/frame_writer.h"
 #include "video/source_info.h"
+#include "video/video_io_choice.h"
 
 namespace camdrift {
 
@@ -21,5 +25,26 @@ int fourccOf(const CodecCode& code);
 // Opens `writer` on `path` with the job's codec code and output size.
 bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScript& job,
                 double fps);
+
+// The run's source: the libav reader when it opens the file (it then
+// reproduces OpenCV's capture), else OpenCV's capture; only OpenCV's with
+// VideoIo::OpenCv. `frames` is null when neither opens it. `how` says which
+// reader it is and why OpenCV's, for the run's I/O log.
+struct OpenedSource {
+    std::unique_ptr<FrameSource> frames;
+    SourceInfo info;
+    std::string how;
+};
+OpenedSource openFrameSource(const std::string& path, VideoIo io);
+
+// The run's writer: the libav writer when it reproduces OpenCV's file for
+// these arguments, OpenCV's when only OpenCV can make that file, none
+// (null) when OpenCV's writer fails to open them too, without trying it.
+struct OpenedWriter {
+    std::unique_ptr<FrameWriter> frames;
+    std::string how;
+};
+OpenedWriter openFrameWriter(const std::string& path, const JobScript& job, double fps,
+                             VideoIo io);
 
 }  // namespace camdrift
