@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <opencv2/imgproc.hpp>
@@ -69,6 +70,60 @@ OpenCvReading readWithOpenCv(const std::string& path, size_t maxFrames) {
     }
     r.grabAfterEnd = r.frames.size() < maxFrames && cap.grab();
     return r;
+}
+
+namespace {
+
+// An EBML variable-length number at `at`: its length from the leading zero
+// bits of the first byte (1 to 8), its value with (size) or without (ID) the
+// marker bit; false past the end or for a first byte of zero.
+bool readVint(const std::string& bytes, size_t at, bool keepMarker, size_t* length,
+              uint64_t* value) {
+    if (at >= bytes.size()) return false;
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    size_t n = 1;
+    while (n <= 8 && (first & (0x80u >> (n - 1))) == 0) ++n;
+    if (n > 8 || at + n > bytes.size()) return false;
+    uint64_t v = keepMarker ? first : (first & (0xffu >> n));
+    for (size_t i = 1; i < n; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    *length = n;
+    *value = v;
+    return true;
+}
+
+void blankUids(std::string& bytes, size_t begin, size_t end) {
+    // Masters to walk into: Segment, SeekHead, Info, Tracks, TrackEntry,
+    // Cues, Tags, Tag, Targets, Cluster.
+    const uint64_t masters[] = {0x18538067, 0x114D9B74, 0x1549A966, 0x1654AE6B, 0xAE,
+                                0x1C53BB6B, 0x1254C367, 0x7373, 0x63C0, 0x1F43B675};
+    // SegmentUID, TrackUID, TagTrackUID, CRC-32.
+    const uint64_t varying[] = {0x73A4, 0x73C5, 0x63C5, 0xBF};
+    size_t at = begin;
+    while (at < end) {
+        size_t idLength = 0, sizeLength = 0;
+        uint64_t id = 0, size = 0;
+        if (!readVint(bytes, at, true, &idLength, &id) ||
+            !readVint(bytes, at + idLength, false, &sizeLength, &size)) {
+            return;
+        }
+        const size_t data = at + idLength + sizeLength;
+        if (size > end - std::min(end, data)) return;  // unknown or overlong size
+        const size_t dataEnd = data + static_cast<size_t>(size);
+        if (std::find(std::begin(masters), std::end(masters), id) != std::end(masters)) {
+            blankUids(bytes, data, dataEnd);
+        } else if (std::find(std::begin(varying), std::end(varying), id) != std::end(varying)) {
+            std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(data),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(dataEnd), '\0');
+        }
+        at = dataEnd;
+    }
+}
+
+}  // namespace
+
+std::string withoutMatroskaUids(std::string bytes) {
+    blankUids(bytes, 0, bytes.size());
+    return bytes;
 }
 
 bool sameImage(const cv::Mat& a, const cv::Mat& b) {

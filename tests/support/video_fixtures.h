@@ -33,6 +33,13 @@ struct OpenCvReading {
 };
 OpenCvReading readWithOpenCv(const std::string& path, size_t maxFrames = 100000);
 
+// A Matroska file's bytes with the values that differ between two writes of
+// the same frames set to zero: the SegmentUID, TrackUID and TagTrackUID
+// (libavformat draws them at random) and every CRC-32 (some cover them).
+// Found by walking the EBML elements, not by searching for their IDs; bytes
+// that aren't well-formed EBML are left as they are.
+std::string withoutMatroskaUids(std::string bytes);
+
 // True when the two images have the same size, type and bytes.
 bool sameImage(const cv::Mat& a, const cv::Mat& b);
 
