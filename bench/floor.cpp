@@ -32,6 +32,8 @@
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
 #include "video/packet_count.h"
+#include "video/frame_io_open.h"
+#include "video/opencv_video_io_linked.h"
 #include "video/video_open.h"
 
 namespace {
@@ -142,12 +144,14 @@ int loopFloor(camdrift::FrameLoopMode mode, const std::string& scriptPath) {
     // The run's own choice of reader and writer, CAMDRIFT_VIDEO_IO included.
     const camdrift::VideoIo io = camdrift::videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
     const std::string outputPath = camdrift::encodeUtf8(job->outputPath);
-    camdrift::OpenedSource source = camdrift::openFrameSource(camdrift::encodeUtf8(job->inputPath), io);
+    camdrift::OpenedSource source = camdrift::openFrameSource(
+        camdrift::encodeUtf8(job->inputPath), io, camdrift::linkedOpenCvVideoIo);
     if (!source.frames) {
         std::fprintf(stderr, "can't open the source\n");
         return 1;
     }
-    camdrift::OpenedWriter writer = camdrift::openFrameWriter(outputPath, *job, source.info.fps, io);
+    camdrift::OpenedWriter writer = camdrift::openFrameWriter(outputPath, *job, source.info.fps,
+                                                              io, camdrift::linkedOpenCvVideoIo);
     if (!writer.frames) {
         std::fprintf(stderr, "can't open %s for writing\n", outputPath.c_str());
         return 1;

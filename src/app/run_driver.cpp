@@ -15,7 +15,7 @@
 #include "video/source_info.h"
 #include "video/video_io_choice.h"
 #include "video/video_library_quiet.h"
-#include "video/video_open.h"
+#include "video/frame_io_open.h"
 
 namespace camdrift {
 
@@ -81,13 +81,13 @@ void logVideoIo(const std::string& reader, const std::string& writer) {
 }
 
 // Everything after the job script was read; returns the exit status.
-int renderJob(const JobScript& job, platform::Console& console) {
+int renderJob(const JobScript& job, platform::Console& console, OpenCvVideoIoLoader opencv) {
     platform::installInterruptHandlers();
     VideoLibraryQuiet quiet;
     // Chosen once, before the first frame; the run never switches.
     const VideoIo io = videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
 
-    OpenedSource source = openFrameSource(encodeUtf8(job.inputPath), io);
+    OpenedSource source = openFrameSource(encodeUtf8(job.inputPath), io, opencv);
     if (!source.frames) {
         logVideoIo(source.how, "none (no source)");
         console.print("Capture not opened!\n");
@@ -112,7 +112,7 @@ int renderJob(const JobScript& job, platform::Console& console) {
         console.print("Output file is in use!\n");
         return kExitNothingUsable;
     }
-    OpenedWriter writer = openFrameWriter(outputPath, job, info.fps, io);
+    OpenedWriter writer = openFrameWriter(outputPath, job, info.fps, io, opencv);
     logVideoIo(source.how, writer.how);
     if (!writer.frames) {
         if (outputLock.createdFile()) {
@@ -150,7 +150,7 @@ int renderJob(const JobScript& job, platform::Console& console) {
     return addSound(job, console);
 }
 
-int runJobScript(const char* scriptPath, platform::Console& console) {
+int runJobScript(const char* scriptPath, platform::Console& console, OpenCvVideoIoLoader opencv) {
     std::setlocale(LC_ALL, "");
     std::srand(tempNameSeed(platform::calendarSeconds(), platform::processId()));
 
@@ -160,12 +160,12 @@ int runJobScript(const char* scriptPath, platform::Console& console) {
         console.print("Open file error %s!\n", scriptPath);
         return kExitNothingUsable;
     }
-    return renderJob(*job, console);
+    return renderJob(*job, console, opencv);
 }
 
 }  // namespace
 
-int runDriver(int argc, char** argv) {
+int runDriver(int argc, char** argv, OpenCvVideoIoLoader opencv) {
     platform::Console console(stdout);
     int status = kExitComplete;
     switch (requestOf(argc, argv, platform::fileExists)) {
@@ -179,7 +179,7 @@ int runDriver(int argc, char** argv) {
             console.write(versionText());
             break;
         case Request::Run:
-            status = runJobScript(argv[1], console);
+            status = runJobScript(argv[1], console, opencv);
             break;
     }
     console.flush();

@@ -1,5 +1,5 @@
 // The operating system behind one narrow interface: the console, files,
-// child processes and the clock. Paths are UTF-8 byte strings.
+// child processes, shared modules and the clock. Paths are UTF-8 byte strings.
 #pragma once
 
 #include <cstdarg>
@@ -147,6 +147,16 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, bool captureOutp
 // file-size limit makes writes fail instead of killing the process.
 void installInterruptHandlers();
 bool interruptRequested();
+
+// The folder holding the running executable, without a trailing slash;
+// empty when the system won't say.
+std::string executableFolder();
+
+// The address of `symbol` in the shared module at `path`, which is loaded on
+// first use and stays loaded for the rest of the process; nullptr when the
+// module can't be loaded or lacks the symbol, with the loader's reason in
+// `why`.
+void* moduleSymbol(const std::string& path, const char* symbol, std::string* why);
 
 // Seconds since the epoch.
 int64_t calendarSeconds();

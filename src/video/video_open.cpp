@@ -1,30 +1,9 @@
 #include "video/video_open.h"
 
-#include "video/av_frame_source.h"
-#include "video/av_frame_writer.h"
 #include "video/int32_truncation.h"
-#include "video/opencv_frame_source.h"
-#include "video/opencv_frame_writer.h"
 #include "video/upright_frame.h"
 
 namespace camdrift {
-
-namespace {
-
-// Decoder threads of the run's libav reader: 0 keeps OpenCV's count.
-constexpr int kRunDecodeThreads = 0;
-
-SourceInfo infoOf(const AvSource& source) {
-    SourceInfo info;
-    info.rotation = source.rotation();
-    info.width = truncateToInt32(source.width());  // already upright
-    info.height = truncateToInt32(source.height());
-    info.fps = source.fps();
-    info.frameCount = truncateToInt32(source.frameCount());
-    return info;
-}
-
-}  // namespace
 
 bool openSource(cv::VideoCapture& source, const std::string& path) {
     try {
@@ -54,11 +33,6 @@ SourceInfo readSourceInfo(cv::VideoCapture& source) {
     return info;
 }
 
-int fourccOf(const CodecCode& code) {
-    return cv::VideoWriter::fourcc(static_cast<char>(code[0]), static_cast<char>(code[1]),
-                                   static_cast<char>(code[2]), static_cast<char>(code[3]));
-}
-
 // The size is checked first: OpenCV rejects a side of 0 or less with an exception.
 bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScript& job,
                 double fps) {
@@ -72,61 +46,6 @@ bool openWriter(cv::VideoWriter& writer, const std::string& path, const JobScrip
     } catch (const cv::Exception&) {
         return false;
     }
-}
-
-OpenedSource openFrameSource(const std::string& path, VideoIo io) {
-    OpenedSource opened;
-    std::string why = "CAMDRIFT_VIDEO_IO=opencv";
-    if (io == VideoIo::Libav && !path.empty()) {
-        AvSourceOptions options;
-        options.decodeThreads = kRunDecodeThreads;
-        std::unique_ptr<AvSource> source = AvSource::open(path, &why, options);
-        if (source) {
-            opened.info = infoOf(*source);
-            opened.frames = std::make_unique<AvFrameSource>(std::move(source));
-            opened.how = "libav";
-            return opened;
-        }
-    }
-    cv::VideoCapture capture;
-    if (openSource(capture, path)) {
-        opened.info = readSourceInfo(capture);
-        opened.frames = std::make_unique<OpenCvFrameSource>(std::move(capture), opened.info.rotation);
-    }
-    opened.how = "opencv (" + why + ")";
-    return opened;
-}
-
-OpenedWriter openFrameWriter(const std::string& path, const JobScript& job, double fps,
-                             VideoIo io) {
-    OpenedWriter opened;
-    if (job.outputWidth <= 0 || job.outputHeight <= 0) {
-        opened.how = "none (a side of 0 or less)";
-        return opened;
-    }
-    std::string why = "CAMDRIFT_VIDEO_IO=opencv";
-    if (io == VideoIo::Libav) {
-        AvWriterOpen av = AvWriter::open(path, fourccOf(job.codecCode), fps,
-                                         cv::Size(job.outputWidth, job.outputHeight), true);
-        if (av.verdict == WriterVerdict::Reproduced) {
-            opened.frames = std::make_unique<AvFrameWriter>(std::move(av.writer));
-            opened.how = "libav";
-            return opened;
-        }
-        if (av.verdict == WriterVerdict::OpenCvFailsToo) {
-            opened.how = "none (" + av.why + ")";
-            return opened;
-        }
-        why = av.why;
-    }
-    cv::VideoWriter writer;
-    if (openWriter(writer, path, job, fps)) {
-        opened.frames = std::make_unique<OpenCvFrameWriter>(std::move(writer));
-        opened.how = "opencv (" + why + ")";
-    } else {
-        opened.how = "none (OpenCV's writer doesn't open)";
-    }
-    return opened;
 }
 
 }  // namespace camdrift
