@@ -9,7 +9,13 @@ namespace camdrift {
 
 namespace {
 
-// Decoder threads of the run's libav reader: 0 keeps OpenCV's count.
+// Decoder threads of the run's libav reader: 0 keeps OpenCV's count, the
+// CPUs online. One thread gives the same frames on every intact source the
+// tests make, but then the producer thread decodes as well as converting and
+// scaling, and the pipeline loses its balance: on two cores the 1080p bench
+// job took 2.96 s instead of 2.55 s for the same CPU time. On a damaged file
+// OpenCV's own frame threads conceal the damage differently from one run to
+// the next, so no thread count could promise its pixels there.
 constexpr int kRunDecodeThreads = 0;
 
 constexpr const char* kForced = "CAMDRIFT_VIDEO_IO=opencv";
