@@ -3,12 +3,16 @@
 // regions and of the part converted for them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <opencv2/videoio.hpp>
+#include <string>
 
 #include "video/bgr_convert.h"
 #include "video/capture_numbers.h"
+#include "video/codec_fourcc.h"
 #include "video/upright_frame.h"
 #include "video/upright_rect.h"
 #include "video/writer_settings.h"
@@ -183,3 +187,18 @@ TEST(BgrConvert, OnlyPlanarEightBitYuvWithEvenRowsConvertsPerPixel) {
 }
 
 }  // namespace
+
+// The run packs the codec line itself (camdrift doesn't link OpenCV's video
+// library); it must give cv::VideoWriter::fourcc's number, sign included.
+TEST(CodecFourcc, PacksTheFirstFourBytesAsOpenCvDoes) {
+    const std::string lines[] = {"XVID", "avc1", "MJPG", "FFV1", "mp4v", "XV\n", "\xff\x80\x7f\x01",
+                                 "", "\xe9t\xe9"};
+    for (const std::string& line : lines) {
+        camdrift::CodecCode code{};
+        std::copy(line.begin(), line.end(), code.begin());
+        EXPECT_EQ(camdrift::fourccOf(code),
+                  cv::VideoWriter::fourcc(static_cast<char>(code[0]), static_cast<char>(code[1]),
+                                          static_cast<char>(code[2]), static_cast<char>(code[3])))
+            << line;
+    }
+}
