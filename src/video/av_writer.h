@@ -61,8 +61,7 @@ private:
     av::OutputPtr oc_;
     av::CodecPtr codec_;
     AVStream* stream_ = nullptr;
-    av::FramePtr picture_;  // the encoder's frame, over pictureData_
-    av::CBuffer<uint8_t> pictureData_;
+    av::FramePtr picture_;  // the encoder's frame (refcounted)
     av::FramePtr input_;  // the BGR input, over the caller's pixels
     av::SwsPtr sws_;
     av::AvBuffer<uint8_t> aligned_;
