@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <thread>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -48,14 +50,29 @@ private:
     cv::Mat frame_;
 };
 
-// Keeps copies of the frames it is given and fails the write numbered
-// `failAt` (0-based; -1 never).
+// Keeps copies of the frames it is given, fails the write numbered
+// `failWriteAt` and the preparation numbered `failPrepareAt` (0-based; -1
+// never), and notes where and for which frame each preparation ran.
 class RecordingWriter : public camdrift::FrameWriter {
 public:
-    explicit RecordingWriter(int failAt = -1) : failAt_(failAt) {}
+    explicit RecordingWriter(int failWriteAt = -1, int failPrepareAt = -1)
+        : failWriteAt_(failWriteAt), failPrepareAt_(failPrepareAt) {}
 
-    bool write(const cv::Mat& frame) override {
-        if (static_cast<int>(frames.size()) == failAt_) return false;
+    struct Index : Ahead {
+        int frame = -1;
+    };
+
+    bool prepare(const cv::Mat& /*frame*/, std::unique_ptr<Ahead>& ahead) override {
+        if (!ahead) ahead = std::make_unique<Index>();
+        static_cast<Index&>(*ahead).frame = prepared_;
+        preparedOn.push_back(std::this_thread::get_id());
+        return prepared_++ != failPrepareAt_;
+    }
+    bool write(const cv::Mat& frame, Ahead* ahead) override {
+        const int index = static_cast<int>(frames.size());
+        if (index == failWriteAt_) return false;
+        aheadMatched.push_back(ahead != nullptr && static_cast<Index*>(ahead)->frame == index);
+        writtenOn.push_back(std::this_thread::get_id());
         frames.push_back(frame.clone());
         padded.push_back(frame.step[0] % 32 == 0 &&
                          frame.datalimit - frame.data >=
@@ -66,9 +83,14 @@ public:
 
     std::vector<cv::Mat> frames;
     std::vector<bool> padded;
+    std::vector<bool> aheadMatched;
+    std::vector<std::thread::id> preparedOn;
+    std::vector<std::thread::id> writtenOn;
 
 private:
-    const int failAt_;
+    const int failWriteAt_;
+    const int failPrepareAt_;
+    int prepared_ = 0;
 };
 
 camdrift::JobScript movingJob() {
@@ -140,6 +162,32 @@ TEST(FrameLoopIo, AFailedWriteStopsTheLoopThere) {
             EXPECT_EQ(outcome.result.framesWritten, failAt);
             EXPECT_EQ(writer.frames.size(), static_cast<size_t>(failAt));
             EXPECT_EQ(outcome.console, failAt > 101 ? "Processed: 50% (101 / 200)\n" : "");
+        }
+    }
+}
+
+// The writer prepares every frame on the thread that makes it (the
+// pipelined loop's second thread), in order, before writing it with what
+// was prepared; a frame it can't prepare is a failed write.
+TEST(FrameLoopIo, PreparesEachFrameBeforeWritingIt) {
+    for (const FrameLoopMode mode : {FrameLoopMode::Serial, FrameLoopMode::Pipelined}) {
+        RecordingSource source(cv::Size(32, 24), 30);
+        RecordingWriter writer;
+        const LoopOutcome outcome = runLoop(source, writer, {32, 24, 25.0, 30}, mode);
+        EXPECT_EQ(outcome.result.framesWritten, 30);
+        ASSERT_EQ(writer.aheadMatched.size(), 30u);
+        ASSERT_EQ(writer.preparedOn.size(), 30u);
+        for (size_t i = 0; i < 30; ++i) {
+            EXPECT_TRUE(writer.aheadMatched[i]) << i;
+            EXPECT_EQ(writer.preparedOn[i] == writer.writtenOn[i], mode == FrameLoopMode::Serial)
+                << i;
+        }
+        for (const int failAt : {0, 7}) {
+            RecordingSource again(cv::Size(32, 24), 30);
+            RecordingWriter failing(-1, failAt);
+            const LoopOutcome failed = runLoop(again, failing, {32, 24, 25.0, 30}, mode);
+            EXPECT_EQ(failed.result.stoppedBy, LoopStop::WriteFailed);
+            EXPECT_EQ(failed.result.framesWritten, failAt);
         }
     }
 }

@@ -17,13 +17,15 @@ constexpr size_t kFramesAhead = 3;
 // the view up to date, takes the view's part of the frame and scales it.
 class FrameMaker {
 public:
-    FrameMaker(FrameSource& source, const SourceInfo& info, const JobScript& job)
+    FrameMaker(FrameSource& source, FrameWriter& writer, const SourceInfo& info,
+               const JobScript& job)
         : source_(source),
+          writer_(writer),
           outputSize_(job.outputWidth, job.outputHeight),
           track_(job.keyframes, job.transitionSeconds, info.fps) {}
 
     // False when the source yields no frame.
-    bool make(cv::Mat& scaled) {
+    bool make(OutputFrame& frame) {
         if (!source_.next()) {
             return false;
         }
@@ -33,6 +35,7 @@ public:
         if (!source_.region(rect, crop_)) {
             return false;
         }
+        cv::Mat& scaled = frame.scaled;
         if (scaled.size() != outputSize_ || scaled.type() != CV_8UC3) {
             scaled = paddedFrame(outputSize_);  // once per buffer, so the writer never copies
         }
@@ -40,12 +43,14 @@ public:
         // Let go of the source's pixels, so it converts the next frame into
         // the same memory.
         crop_.release();
+        frame.prepared = writer_.prepare(scaled, frame.ahead);
         ++cur_;
         return true;
     }
 
 private:
     FrameSource& source_;
+    FrameWriter& writer_;  // only its prepare(), on the thread that makes frames
     const cv::Size outputSize_;
     ViewTrack track_;
     cv::Mat crop_;  // the view's part of the current frame
@@ -60,9 +65,9 @@ public:
         console_.startProgress();
     }
 
-    // False when the writer could not write the frame.
-    bool append(const cv::Mat& scaled) {
-        if (!writer_.write(scaled)) {
+    // False when the writer could not prepare or write the frame.
+    bool append(const OutputFrame& frame) {
+        if (!frame.prepared || !writer_.write(frame.scaled, frame.ahead.get())) {
             return false;
         }
         if (pacer_.dueBeforeAdvance()) {
@@ -87,31 +92,32 @@ private:
 // Both return what stopped them early, None when the frames ran out.
 LoopStop runSerial(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
                    const StopCheck& stopCheck) {
-    cv::Mat scaled;  // reused while the output size stays the same
+    OutputFrame frame;  // reused while the output size stays the same
     for (int32_t cur = 0; cur < frameCount; ++cur) {
         if (const LoopStop stop = stopCheck(); stop != LoopStop::None) {
             return stop;
         }
-        if (!maker.make(scaled)) {
+        if (!maker.make(frame)) {
             break;
         }
-        if (!sink.append(scaled)) {
+        if (!sink.append(frame)) {
             return LoopStop::WriteFailed;
         }
     }
     return LoopStop::None;
 }
 
-// Reading, cropping and scaling run on a second thread; encoding on this one.
+// Reading, cropping, scaling and the writer's conversion run on a second
+// thread; encoding on this one.
 LoopStop runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
                       const StopCheck& stopCheck) {
-    FramesAhead ahead([&maker](cv::Mat& scaled) { return maker.make(scaled); }, frameCount,
+    FramesAhead ahead([&maker](OutputFrame& frame) { return maker.make(frame); }, frameCount,
                       kFramesAhead);
-    while (const cv::Mat* scaled = ahead.next()) {
+    while (const OutputFrame* frame = ahead.next()) {
         if (const LoopStop stop = stopCheck(); stop != LoopStop::None) {
             return stop;
         }
-        if (!sink.append(*scaled)) {
+        if (!sink.append(*frame)) {
             return LoopStop::WriteFailed;
         }
     }
@@ -123,7 +129,7 @@ LoopStop runPipelined(FrameMaker& maker, FrameSink& sink, int32_t frameCount,
 FrameLoopResult runFrameLoop(FrameSource& source, FrameWriter& writer, const SourceInfo& info,
                              const JobScript& job, platform::Console& console,
                              FrameLoopMode mode, const StopCheck& stopCheck) {
-    FrameMaker maker(source, info, job);
+    FrameMaker maker(source, writer, info, job);
     FrameSink sink(writer, info.frameCount, console);
     FrameLoopResult result;
     if (info.frameCount > 0) {

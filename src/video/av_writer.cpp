@@ -77,7 +77,7 @@ bool configure(AVCodecContext* c, AVStream* st, const AVCodec* encoder,
 // (1.4 MB a frame at 720p). A new one is made whenever the encoder still
 // holds the last.
 bool allocatePicture(AVFrame& f, AVPixelFormat format, int width, int height) {
-    av_frame_unref(&f);
+    av_frame_unref(&f);  // the encoder keeps what it still holds
     f.format = format;
     f.width = width;
     f.height = height;
@@ -134,6 +134,9 @@ AvWriterOpen AvWriter::open(const std::string& path, int fourcc, double fps, cv:
     }
     // Every reproduced codec takes another pixel format than BGR24.
     w->input_.reset(av_frame_alloc());
+    w->pictureFormat_ = c->pix_fmt;
+    w->pictureWidth_ = c->width;
+    w->pictureHeight_ = c->height;
     if (!w->input_ || !allocatePicture(*w->picture_, c->pix_fmt, c->width, c->height)) {
         return verdict(WriterVerdict::UseOpenCv, "out of memory");
     }
@@ -193,10 +196,10 @@ int AvWriter::sendAndWrite(const AVFrame* frame) {
     return ret;
 }
 
-bool AvWriter::write(const cv::Mat& bgr) {
+AvWriter::Conversion AvWriter::convert(const cv::Mat& bgr, av::FramePtr& out) {
     if (!headerWritten_ || closed_ || bgr.depth() != CV_8U || bgr.channels() != 3 || bgr.dims != 2 ||
         bgr.data == nullptr || (bgr.cols & -2) != width_ || (bgr.rows & -2) != height_) {
-        return false;
+        return Conversion::Refused;
     }
     const uint8_t* data = bgr.data;
     int step = static_cast<int>(bgr.step[0]);
@@ -220,8 +223,7 @@ bool AvWriter::write(const cv::Mat& bgr) {
             aligned_.reset(static_cast<uint8_t*>(av_mallocz(needed)));
             alignedSize_ = aligned_ ? needed : 0;
             if (!aligned_) {
-                failed_ = true;
-                return false;
+                return Conversion::Failed;
             }
         }
         for (int y = 0; y < height_; ++y) {
@@ -231,35 +233,54 @@ bool AvWriter::write(const cv::Mat& bgr) {
         data = aligned_.get();
         step = alignedStep;
     }
-    AVCodecContext* c = codec_.get();
     av_image_fill_arrays(input_->data, input_->linesize, data, AV_PIX_FMT_BGR24, width_, height_, 1);
     input_->linesize[0] = step;
     if (!sws_) {
-        sws_.reset(sws_getContext(width_, height_, AV_PIX_FMT_BGR24, c->width, c->height,
-                                  c->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        sws_.reset(sws_getContext(width_, height_, AV_PIX_FMT_BGR24, pictureWidth_, pictureHeight_,
+                                  pictureFormat_, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!sws_) {
-            failed_ = true;
-            return false;
+            return Conversion::Failed;
         }
     }
-    if (av_frame_is_writable(picture_.get()) == 0 &&
-        !allocatePicture(*picture_, c->pix_fmt, c->width, c->height)) {
-        failed_ = true;
+    if (!out) {
+        out.reset(av_frame_alloc());
+    }
+    if (!out || (av_frame_is_writable(out.get()) == 0 &&
+                 !allocatePicture(*out, pictureFormat_, pictureWidth_, pictureHeight_))) {
+        return Conversion::Failed;
+    }
+    if (sws_scale(sws_.get(), input_->data, input_->linesize, 0, height_, out->data,
+                  out->linesize) < 0) {
+        return Conversion::Failed;
+    }
+    return Conversion::Converted;
+}
+
+bool AvWriter::encode(AVFrame& converted) {
+    if (!headerWritten_ || closed_) {
         return false;
     }
-    if (sws_scale(sws_.get(), input_->data, input_->linesize, 0, height_, picture_->data,
-                  picture_->linesize) < 0) {
-        failed_ = true;
-        return false;
-    }
-    picture_->pts = frameIndex_;
-    const int ret = sendAndWrite(picture_.get());
+    converted.pts = frameIndex_;
+    const int ret = sendAndWrite(&converted);
     ++frameIndex_;
     if (ret != AVERROR(EAGAIN)) {
         failed_ = true;
         return false;
     }
     return true;
+}
+
+bool AvWriter::write(const cv::Mat& bgr) {
+    switch (convert(bgr, picture_)) {
+        case Conversion::Refused:
+            return false;
+        case Conversion::Failed:
+            failed_ = true;
+            return false;
+        case Conversion::Converted:
+            break;
+    }
+    return encode(*picture_);
 }
 
 bool AvWriter::close() {

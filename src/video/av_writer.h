@@ -43,6 +43,17 @@ public:
     // writing fails (then the file is unusable; OpenCV would go on silently).
     bool write(const cv::Mat& bgr);
 
+    // write() in two halves, for a caller that converts frames on one thread
+    // while it encodes earlier ones on another (each half always on the
+    // same thread). convert() checks the frame as write() does and converts
+    // it to the encoder's pixel format into `out` (allocated, or made anew
+    // while the encoder still holds it). encode() encodes what convert()
+    // made and writes the packets; false when that fails (the writer has
+    // then failed).
+    enum class Conversion { Converted, Refused, Failed };
+    Conversion convert(const cv::Mat& bgr, av::FramePtr& out);
+    bool encode(AVFrame& converted);
+
     // Drains the encoder, writes the trailer and closes the file. False when
     // any of that failed or an earlier write had. Further calls return the
     // same answer.
@@ -61,7 +72,10 @@ private:
     av::OutputPtr oc_;
     av::CodecPtr codec_;
     AVStream* stream_ = nullptr;
-    av::FramePtr picture_;  // the encoder's frame (refcounted)
+    av::FramePtr picture_;  // write()'s frame for the encoder (refcounted)
+    AVPixelFormat pictureFormat_ = AV_PIX_FMT_NONE;
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
     av::FramePtr input_;  // the BGR input, over the caller's pixels
     av::SwsPtr sws_;
     av::AvBuffer<uint8_t> aligned_;

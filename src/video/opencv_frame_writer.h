@@ -12,7 +12,7 @@ class OpenCvFrameWriter : public FrameWriter {
 public:
     explicit OpenCvFrameWriter(cv::VideoWriter writer) : writer_(std::move(writer)) {}
 
-    bool write(const cv::Mat& frame) override {
+    bool write(const cv::Mat& frame, Ahead* /*ahead*/) override {
         writer_.write(frame);
         return true;
     }
