@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "platform/platform.h"
-#include "preview/job_probes.h"
 #include "preview/number_tokens.h"
 #include "preview/shown_text.h"
 #include "preview/warning_checks.h"
@@ -10,47 +9,9 @@
 namespace camdrift {
 namespace {
 
-constexpr int kSourceLine = 2;
-constexpr int kOutputLine = 3;
-constexpr int kMuxerLine = 4;
-constexpr int kCodecLine = 5;
 constexpr int kTransitionLine = 6;
 constexpr int kWidthLine = 7;
 constexpr int kHeightLine = 8;
-
-const char* const kWriterFails = "camdrift will print \"Writer not opened!\"";
-
-void addFileWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
-    const JobScript& job = input.job;
-    const FileFacts& files = input.files;
-    if (input.source && input.source->frameCount <= 0) {
-        warnings.push_back({kSourceLine, platform::formatText(
-            "the source reports %d frames; camdrift will write none",
-            static_cast<int>(input.source->frameCount))});
-    }
-    if (files.outputIsSource) {
-        warnings.push_back({kOutputLine, "the output is the source file; camdrift will refuse "
-                                         "to run (\"Output file is the source file!\")"});
-    }
-    if (!files.outputFolderExists) {
-        warnings.push_back({kOutputLine, std::string("the output's folder does not exist; ") +
-                                             kWriterFails});
-    }
-    if (!job.muxerPath.empty() && !files.muxerIsExecutable) {
-        warnings.push_back({kMuxerLine, "muxer " + quoted(job.muxerPath) +
-                                            " is not an executable file; the output will "
-                                            "have no sound"});
-    }
-    if (files.writerOpens == false && input.source) {
-        const std::string extension = outputExtension(encodeUtf8(job.outputPath));
-        warnings.push_back({kCodecLine, platform::formatText(
-            "OpenCV's writer can't write a \"%s\" file with codec code %s at %d x %d and %g "
-            "fps; %s",
-            extension.c_str(), codecCodeText(job.codecCode).c_str(),
-            static_cast<int>(job.outputWidth), static_cast<int>(job.outputHeight),
-            input.source->fps, kWriterFails)});
-    }
-}
 
 void addTransitionWarning(const PreviewInput& input, std::vector<Warning>& warnings) {
     if (!input.report.transitionScanned) {
@@ -109,7 +70,6 @@ void addAspectWarning(const PreviewInput& input, std::vector<Warning>& warnings)
 
 void addHeaderWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
     const ReadReport& report = input.report;
-    addFileWarnings(input, warnings);
     addTransitionWarning(input, warnings);
     addSideWarnings(kWidthLine, "width", report.widthScanned, report.widthToken,
                     input.job.outputWidth, input, warnings);

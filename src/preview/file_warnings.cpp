@@ -1,0 +1,43 @@
+#include "platform/platform.h"
+#include "preview/job_probes.h"
+#include "preview/shown_text.h"
+#include "preview/warning_checks.h"
+#include "script/utf8.h"
+
+namespace camdrift {
+namespace {
+
+constexpr int kOutputLine = 3;
+constexpr int kMuxerLine = 4;
+constexpr int kCodecLine = 5;
+
+}  // namespace
+
+void addFileWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
+    const JobScript& job = input.job;
+    const FileFacts& files = input.files;
+    if (files.outputIsSource) {
+        warnings.push_back({kOutputLine, "the output is the source file; camdrift will refuse "
+                                         "to run (\"Output file is the source file!\")"});
+    }
+    if (!files.outputFolderExists) {
+        warnings.push_back(
+            {kOutputLine, std::string("the output's folder does not exist; ") + kWriterFails});
+    }
+    if (!job.muxerPath.empty() && !files.muxerIsExecutable) {
+        warnings.push_back({kMuxerLine, "muxer " + quoted(job.muxerPath) +
+                                            " is not an executable file; the output will "
+                                            "have no sound"});
+    }
+    if (files.writerOpens == false && input.source) {
+        const std::string extension = outputExtension(encodeUtf8(job.outputPath));
+        warnings.push_back({kCodecLine, platform::formatText(
+            "OpenCV's writer can't write a \"%s\" file with codec code %s at %d x %d and %g "
+            "fps; %s",
+            extension.c_str(), codecCodeText(job.codecCode).c_str(),
+            static_cast<int>(job.outputWidth), static_cast<int>(job.outputHeight),
+            input.source->fps, kWriterFails)});
+    }
+}
+
+}  // namespace camdrift
