@@ -173,7 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"warning: line 7: output size 640 x 480 has another aspect ratio than the "
                      "source's 1280 x 720; the picture will be stretched\n"}},
         WarningCase{"otherDecimalSeparator", {"1,5"}, {}, true,
-                    {"warning: line 6: keyframe \",5\" ran out of values at the end of the file "
+                    {"warning: line 6: text \",5\" after the transition time 1 is not part of "
+                     "it; the output width and height can't be read past it, and the first "
+                     "keyframe's label is read from it\n",
+                     "warning: line 6: keyframe \",5\" ran out of values at the end of the file "
                      "after 2 of 5; nothing is kept from it\n",
                      std::string("warning: line 7: no output width could be read; ") +
                          kWriterFails +
@@ -181,6 +184,46 @@ INSTANTIATE_TEST_SUITE_P(
                          "than this locale's \".\"?)\n",
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}},
+        // The blank line at the end gives the failed attempt on "s" a second
+        // chance, which reads k1.
+        WarningCase{"unitAfterTheTransitionTime", {"1.5s"}, {"k1 50 50 30 40 2"}, true,
+                    {"warning: line 6: text \"s\" after the transition time 1.5 is not part of "
+                     "it; the output width and height can't be read past it, and the first "
+                     "keyframe's label is read from it\n",
+                     "warning: line 6: keyframe \"s\" stopped at \"k1\" on line 9 after 2 of 5 "
+                     "values; nothing is kept from it\n",
+                     std::string("warning: line 7: no output width could be read; ") +
+                         kWriterFails + "\n",
+                     std::string("warning: line 8: no output height could be read; ") +
+                         kWriterFails + "\n"}},
+        WarningCase{"unitAfterABlank", {"1.5 s"}, {"k1 50 50 30 40 2"}, true,
+                    {"warning: line 6: text \"s\" after the transition time 1.5 is not part of "
+                     "it; the output width and height can't be read past it, and the first "
+                     "keyframe's label is read from it\n",
+                     "warning: line 6: keyframe \"s\" stopped at \"k1\" on line 9 after 2 of 5 "
+                     "values; nothing is kept from it\n",
+                     std::string("warning: line 7: no output width could be read; ") +
+                         kWriterFails + "\n",
+                     std::string("warning: line 8: no output height could be read; ") +
+                         kWriterFails + "\n"}},
+        // Without a line after line 8 there is no keyframe attempt to read it.
+        WarningCase{"wordsAfterTheTransitionTimeAndNoKeyframeReads", {"1.5 \t s  long "}, {},
+                    false,
+                    {"warning: line 6: text \"s  long\" after the transition time 1.5 is not "
+                     "part of it; the output width and height can't be read past it\n",
+                     "warning: line 6: \"s\" and what follows it is never read: the keyframe "
+                     "reads (one per line after line 8) ran out\n",
+                     std::string("warning: line 7: no output width could be read; ") +
+                         kWriterFails + "\n",
+                     std::string("warning: line 8: no output height could be read; ") +
+                         kWriterFails + "\n"}},
+        // The width on line 6 moves the height to line 7 and line 8 to the keyframes.
+        WarningCase{"widthAfterTheTransitionTime", {"1.5 640", "360", "k1"}, {}, true,
+                    {"warning: line 6: text \"640\" after the transition time 1.5 is not part "
+                     "of it; the output width is read from it\n",
+                     "warning: line 8: keyframe \"k1\" ran out of values at the end of the file "
+                     "after 0 of 5; nothing is kept from it\n"}},
+        WarningCase{"blanksAfterTheTransitionTime", {"1.5 \t "}, {}, true, {}},
         WarningCase{"noTransitionTime", {"soon"}, {}, true,
                     {"warning: line 6: no transition time could be read; it is 0 s\n",
                      "warning: line 6: keyframe \"soon\" ran out of values at the end of the "

@@ -4,6 +4,7 @@
 #include "preview/number_tokens.h"
 #include "preview/shown_text.h"
 #include "preview/warning_checks.h"
+#include "script/scanf_scan.h"
 #include "script/utf8.h"
 
 namespace camdrift {
@@ -13,10 +14,41 @@ constexpr int kTransitionLine = 6;
 constexpr int kWidthLine = 7;
 constexpr int kHeightLine = 8;
 
-void addTransitionWarning(const PreviewInput& input, std::vector<Warning>& warnings) {
-    if (!input.report.transitionScanned) {
+std::u16string withoutBlanks(const std::u16string& text) {
+    const size_t first = text.find_first_not_of(u" \t\r\v\f");
+    if (first == std::u16string::npos) return u"";
+    return text.substr(first, text.find_last_not_of(u" \t\r\v\f") - first + 1);
+}
+
+// Text after the number ("1.5 s") is where the next scans start: an
+// integer there becomes the output width; anything else stops the width
+// and height scans and is then read as a keyframe's label.
+std::string restOutcome(const std::u16string& rest, const ReadReport& report) {
+    if (scanInt(rest, 0).converted) return "the output width is read from it";
+    if (report.attempts.empty()) return "the output width and height can't be read past it";
+    return "the output width and height can't be read past it, and the first keyframe's label "
+           "is read from it";
+}
+
+void addTransitionWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
+    const ReadReport& report = input.report;
+    if (!report.transitionScanned) {
         warnings.push_back({kTransitionLine, "no transition time could be read; it is 0 s"});
+        return;
     }
+    const std::u16string rest = withoutBlanks(report.transitionRest);
+    if (rest.empty()) return;
+    warnings.push_back({kTransitionLine, platform::formatText(
+        "text %s after the transition time %s is not part of it; %s", quoted(rest).c_str(),
+        encodeUtf8(report.transitionToken).c_str(), restOutcome(rest, report).c_str())});
+}
+
+// "1,5" under a locale that writes "1.5" reads as 1 and leaves ",5" for the
+// width. Other text after the number ("1.5 s") is told on its own line.
+bool mayBeOtherSeparator(const ReadReport& report) {
+    if (!report.transitionScanned) return false;
+    const std::u16string rest = withoutBlanks(report.transitionRest);
+    return rest.empty() || rest[0] == u',' || rest[0] == u'.';
 }
 
 // One side of the output size, read from `token` into `value`.
@@ -25,7 +57,7 @@ void addSideWarnings(int line, const char* side, bool scanned, const std::u16str
     if (!scanned) {
         std::string text = platform::formatText("no output %s could be read; %s", side,
                                                 kWriterFails);
-        if (line == kWidthLine && input.report.transitionScanned) {
+        if (line == kWidthLine && mayBeOtherSeparator(input.report)) {
             text += platform::formatText(
                 " (is the transition time written with another decimal separator than "
                 "this locale's \"%s\"?)",
@@ -70,7 +102,7 @@ void addAspectWarning(const PreviewInput& input, std::vector<Warning>& warnings)
 
 void addHeaderWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
     const ReadReport& report = input.report;
-    addTransitionWarning(input, warnings);
+    addTransitionWarnings(input, warnings);
     addSideWarnings(kWidthLine, "width", report.widthScanned, report.widthToken,
                     input.job.outputWidth, input, warnings);
     addSideWarnings(kHeightLine, "height", report.heightScanned, report.heightToken,
