@@ -184,6 +184,18 @@ INSTANTIATE_TEST_SUITE_P(
                          "than this locale's \".\"?)\n",
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}},
+        // The width 641 x 360 keeps the source's shape within a pixel, 641 x 361 too.
+        WarningCase{"oddWidth", {"1.5", "641", "360"}, {}, true,
+                    {"warning: line 7: output size 641 x 360 is written as 640 x 360: OpenCV's "
+                     "writer rounds each side down to an even number and drops the last "
+                     "column\n"}},
+        WarningCase{"oddHeight", {"1.5", "854", "481"}, {}, true,
+                    {"warning: line 8: output size 854 x 481 is written as 854 x 480: OpenCV's "
+                     "writer rounds each side down to an even number and drops the last row\n"}},
+        WarningCase{"oddWidthAndHeight", {"1.5", "641", "361"}, {}, true,
+                    {"warning: line 7: output size 641 x 361 is written as 640 x 360: OpenCV's "
+                     "writer rounds each side down to an even number and drops the last "
+                     "column and row\n"}},
         // The blank line at the end gives the failed attempt on "s" a second
         // chance, which reads k1.
         WarningCase{"unitAfterTheTransitionTime", {"1.5s"}, {"k1 50 50 30 40 2"}, true,
@@ -287,6 +299,41 @@ TEST(SourceWarnings, UnknownSourceLeavesItsChecksOut) {
     EXPECT_EQ(warningsOf(input), std::vector<std::string>{});
     input.source = hdSource();
     EXPECT_EQ(warningsOf(input).size(), 4u);
+}
+
+struct OddSizeCase {
+    const char* width;
+    const char* height;
+    std::vector<std::string> expected;
+};
+
+// Without the source neither the writer nor the aspect ratio is checked, so
+// only what the size itself says is left.
+TEST(OddSizeWarnings, EachSideFromTwoOnIsRoundedDownToEven) {
+    const std::string rounds = "OpenCV's writer rounds each side down to an even number and ";
+    const std::vector<OddSizeCase> cases = {
+        {"2", "2", {}},
+        {"3", "2", {"warning: line 7: output size 3 x 2 is written as 2 x 2: " + rounds +
+                    "drops the last column\n"}},
+        {"2", "3", {"warning: line 8: output size 2 x 3 is written as 2 x 2: " + rounds +
+                    "drops the last row\n"}},
+        {"2147483647", "2",
+         {"warning: line 7: output size 2147483647 x 2 is written as 2147483646 x 2: " + rounds +
+          "drops the last column\n"}},
+        // A side of 1 would be 0: the writer doesn't open, which its own check tells.
+        {"1", "3", {}},
+        {"3", "1", {}},
+        {"-3", "2",
+         {std::string("warning: line 7: output width -3 is not a usable size; ") + kWriterFails +
+          "\n"}},
+    };
+    for (const OddSizeCase& c : cases) {
+        SCOPED_TRACE(std::string(c.width) + " x " + c.height);
+        PreviewInput input = readPreviewInput(
+            decodeJobScriptBytes(scriptText({"1.5", c.width, c.height}, {})), ".");
+        input.files = fineFiles();
+        EXPECT_EQ(warningsOf(input), c.expected);
+    }
 }
 
 TEST(WarningOrder, FollowsTheLinesOfTheScript) {

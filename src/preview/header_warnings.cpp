@@ -85,6 +85,25 @@ bool stretches(int64_t outW, int64_t outH, int64_t srcW, int64_t srcH) {
     return std::fabs(matchingHeight - outH) >= 1.0 && std::fabs(matchingWidth - outW) >= 1.0;
 }
 
+// OpenCV's writer rounds each side down to even whatever the codec and
+// keeps the top-left part of every frame. A side of 1 becomes 0 and the
+// writer doesn't open: the writer's own warning tells that.
+void addOddSizeWarning(const JobScript& job, std::vector<Warning>& warnings) {
+    const int32_t width = job.outputWidth;
+    const int32_t height = job.outputHeight;
+    if (width <= 1 || height <= 1) return;
+    const bool oddWidth = width % 2 != 0;
+    const bool oddHeight = height % 2 != 0;
+    if (!oddWidth && !oddHeight) return;
+    const char* dropped = !oddHeight ? "the last column" : !oddWidth ? "the last row"
+                                                                     : "the last column and row";
+    warnings.push_back({oddWidth ? kWidthLine : kHeightLine, platform::formatText(
+        "output size %d x %d is written as %d x %d: OpenCV's writer rounds each side down to "
+        "an even number and drops %s",
+        static_cast<int>(width), static_cast<int>(height), static_cast<int>(width & ~1),
+        static_cast<int>(height & ~1), dropped)});
+}
+
 void addAspectWarning(const PreviewInput& input, std::vector<Warning>& warnings) {
     const JobScript& job = input.job;
     if (!input.source || job.outputWidth <= 0 || job.outputHeight <= 0) return;
@@ -107,6 +126,7 @@ void addHeaderWarnings(const PreviewInput& input, std::vector<Warning>& warnings
                     input.job.outputWidth, input, warnings);
     addSideWarnings(kHeightLine, "height", report.heightScanned, report.heightToken,
                     input.job.outputHeight, input, warnings);
+    addOddSizeWarning(input.job, warnings);
     addAspectWarning(input, warnings);
 }
 
