@@ -336,6 +336,50 @@ TEST(OddSizeWarnings, EachSideFromTwoOnIsRoundedDownToEven) {
     }
 }
 
+struct RotationCase {
+    int32_t rotation;
+    SourceInfo source;  // upright, as the run reads it
+    std::vector<std::string> expected;
+};
+
+TEST(RotationWarnings, QuarterTurnsAreShownUprightOtherAnglesAsStored) {
+    const SourceInfo portrait{720, 1280, 25.0, 250, 0};
+    const SourceInfo landscape{1280, 720, 25.0, 250, 0};
+    const std::vector<RotationCase> cases = {
+        {0, landscape, {}},
+        {90, portrait,
+         {"warning: line 2: the source is rotated 90 degrees by its metadata; camdrift shows it "
+          "upright (720 x 1280)\n"}},
+        {180, landscape,
+         {"warning: line 2: the source is rotated 180 degrees by its metadata; camdrift shows "
+          "it upright (1280 x 720)\n"}},
+        {270, portrait,
+         {"warning: line 2: the source is rotated 270 degrees by its metadata; camdrift shows "
+          "it upright (720 x 1280)\n"}},
+        {1, landscape,
+         {"warning: line 2: the source is rotated 1 degree by its metadata; camdrift leaves "
+          "its frames as stored (1280 x 720)\n"}},
+        {89, landscape,
+         {"warning: line 2: the source is rotated 89 degrees by its metadata; camdrift leaves "
+          "its frames as stored (1280 x 720)\n"}},
+        {359, landscape,
+         {"warning: line 2: the source is rotated 359 degrees by its metadata; camdrift leaves "
+          "its frames as stored (1280 x 720)\n"}},
+    };
+    for (const RotationCase& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        const bool tall = c.source.height > c.source.width;
+        PreviewInput input = readPreviewInput(
+            decodeJobScriptBytes(
+                scriptText({"1.5", tall ? "360" : "640", tall ? "640" : "360"}, {})),
+            ".");
+        input.source = c.source;
+        input.source->rotation = c.rotation;
+        input.files = fineFiles();
+        EXPECT_EQ(warningsOf(input), c.expected);
+    }
+}
+
 TEST(WarningOrder, FollowsTheLinesOfTheScript) {
     PreviewInput input = readPreviewInput(
         decodeJobScriptBytes(scriptText({"1.5", "0640", "360"}, {"k 10 0 50 50 9"})), ".");
