@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <opencv2/videoio.hpp>
 #include <random>
+#include <utility>
 
 #include "app/video_open.h"
 #include "platform/platform.h"
+#include "preview/frame_timestamps.h"
 #include "script/utf8.h"
 
 namespace camdrift {
@@ -75,6 +77,14 @@ bool writerOpensLike(const JobScript& job, double fps) {
     }
     platform::removeFile(path);
     return opened;
+}
+
+std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source) {
+    std::optional<FrameTimes> times = videoFrameTimes(encodeUtf8(job.inputPath));
+    if (!times) return std::nullopt;
+    std::optional<FrameTiming> timing = frameTimingOf(std::move(times->seconds), source.fps);
+    if (timing) timing->wholeSource = times->wholeStream;
+    return timing;
 }
 
 FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source) {

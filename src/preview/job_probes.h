@@ -18,6 +18,10 @@ std::string outputExtension(const std::string& outputPath);
 // Opens the source and reads its properties; nothing when it can't be opened.
 std::optional<SourceInfo> probeSource(const JobScript& job);
 
+// How evenly the source's frames are spaced, from its container's
+// timestamps, with camdrift writing them at the source's frame rate.
+std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source);
+
 // Without the source's frame rate the writer isn't tried.
 FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source);
 

@@ -65,6 +65,7 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     PreviewInput input = readPreviewInput(text, std::localeconv()->decimal_point);
     VideoLibraryQuiet quiet;
     input.source = probeSource(input.job);
+    if (input.source) input.sourceTiming = probeSourceTiming(input.job, *input.source);
     input.files = probeFiles(input.job, input.source);
     console.write(describeReading(input, scriptPath));
     const std::vector<Warning> warnings = checkJob(input);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/source_info.h"
+#include "preview/frame_timing.h"
 #include "script/job_script.h"
 #include "script/job_script_reader.h"
 
@@ -26,6 +27,8 @@ struct PreviewInput {
     // lines: what they read is text that no keyframe attempt reached.
     std::vector<KeyframeAttempt> unreadAttempts;
     std::optional<SourceInfo> source;  // nothing when the source can't be opened
+    // Nothing when the source's frames carry no times or it can't be opened.
+    std::optional<FrameTiming> sourceTiming;
     FileFacts files;
     std::string decimalPoint = ".";  // the locale's, as the reader used it
 };
