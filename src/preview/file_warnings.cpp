@@ -11,19 +11,39 @@ constexpr int kOutputLine = 3;
 constexpr int kMuxerLine = 4;
 constexpr int kCodecLine = 5;
 
+std::string tooLongText(const TooLongName& name) {
+    return platform::formatText(
+        "%s is %zu bytes long; its file system takes names of at most %ld bytes; %s",
+        name.isFileName ? "the output's file name" : "a folder name in the output's path",
+        name.bytes, name.mostBytes, kWriterFails);
+}
+
+// A folder whose name is too long can't exist: only the length is told.
+void addOutputWarnings(const FileFacts& files, std::vector<Warning>& warnings) {
+    if (files.outputIsSource) {
+        warnings.push_back({kOutputLine, "the output is the source file; camdrift will refuse "
+                                         "to run (\"Output file is the source file!\")"});
+    }
+    const bool folderTooLong = files.outputNameTooLong && !files.outputNameTooLong->isFileName;
+    if (!files.outputFolderExists && !folderTooLong) {
+        warnings.push_back(
+            {kOutputLine, std::string("the output's folder does not exist; ") + kWriterFails});
+    } else if (!files.outputFolderWritable) {
+        warnings.push_back({kOutputLine, std::string("the output's folder can't be written by "
+                                                     "this user; ") +
+                                             kWriterFails});
+    }
+    if (files.outputNameTooLong) {
+        warnings.push_back({kOutputLine, tooLongText(*files.outputNameTooLong)});
+    }
+}
+
 }  // namespace
 
 void addFileWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
     const JobScript& job = input.job;
     const FileFacts& files = input.files;
-    if (files.outputIsSource) {
-        warnings.push_back({kOutputLine, "the output is the source file; camdrift will refuse "
-                                         "to run (\"Output file is the source file!\")"});
-    }
-    if (!files.outputFolderExists) {
-        warnings.push_back(
-            {kOutputLine, std::string("the output's folder does not exist; ") + kWriterFails});
-    }
+    addOutputWarnings(files, warnings);
     if (!job.muxerPath.empty() && !files.muxerIsExecutable) {
         warnings.push_back({kMuxerLine, "muxer " + quoted(job.muxerPath) +
                                             " is not an executable file; the output will "

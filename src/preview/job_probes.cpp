@@ -47,10 +47,27 @@ bool isExecutableFile(const std::string& path) {
     return (status.permissions() & executable) != fs::perms::none;
 }
 
-bool folderExists(const std::string& outputPath) {
+std::string folderOf(const std::string& outputPath) {
     const fs::path folder = fs::path(outputPath).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+bool folderExists(const std::string& folder) {
     std::error_code error;
-    return fs::is_directory(folder.empty() ? fs::path(".") : folder, error);
+    return fs::is_directory(folder, error);
+}
+
+// The folder whose file system will hold the output, or the nearest one
+// above it that exists: the limits on names are that file system's.
+std::string nearestExistingFolder(const std::string& outputPath) {
+    fs::path folder = fs::path(outputPath).parent_path();
+    std::error_code error;
+    while (!folder.empty() && !fs::is_directory(folder, error)) {
+        const fs::path above = folder.parent_path();
+        if (above == folder) break;
+        folder = above;
+    }
+    return folder.empty() ? "." : folder.string();
 }
 
 }  // namespace
@@ -87,12 +104,28 @@ std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceI
     return timing;
 }
 
+std::optional<TooLongName> tooLongNameIn(const std::string& outputPath) {
+    const long mostName = platform::longestNameIn(nearestExistingFolder(outputPath));
+    if (mostName <= 0) return std::nullopt;
+    const size_t most = static_cast<size_t>(mostName);
+    const fs::path path(outputPath);
+    for (const fs::path& name : path.parent_path()) {
+        if (name.native().size() > most) return TooLongName{false, name.native().size(), mostName};
+    }
+    const size_t fileName = path.filename().native().size();
+    if (fileName > most) return TooLongName{true, fileName, mostName};
+    return std::nullopt;
+}
+
 FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source) {
     const std::string input = encodeUtf8(job.inputPath);
     const std::string output = encodeUtf8(job.outputPath);
     FileFacts facts;
     facts.outputIsSource = platform::sameFile(input, output);
-    facts.outputFolderExists = folderExists(output);
+    const std::string folder = folderOf(output);
+    facts.outputFolderExists = folderExists(folder);
+    facts.outputFolderWritable = !facts.outputFolderExists || platform::canCreateFilesIn(folder);
+    facts.outputNameTooLong = tooLongNameIn(output);
     facts.muxerIsExecutable = isExecutableFile(encodeUtf8(job.muxerPath));
     // A size the run rejects before opening is told by its own warning.
     if (source && job.outputWidth > 0 && job.outputHeight > 0) {

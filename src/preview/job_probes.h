@@ -25,6 +25,10 @@ std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceI
 // Without the source's frame rate the writer isn't tried.
 FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source);
 
+// The first name in `outputPath` that is longer than the file system of the
+// nearest existing folder on the way to it accepts; nothing when all fit.
+std::optional<TooLongName> tooLongNameIn(const std::string& outputPath);
+
 // Whether OpenCV's writer opens a file with the output's extension, the job's
 // codec code and output size at `fps`: tried on a fresh file in the system's
 // temp folder, deleted afterwards.

@@ -2,6 +2,7 @@
 // properties and a few facts about the files it names.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,9 +14,20 @@
 
 namespace camdrift {
 
+// A name in the output's path longer than its file system accepts. The
+// whole path can't be too long: a script line holds at most 999 UTF-16
+// units, under 3000 bytes, and Linux takes paths of up to 4095.
+struct TooLongName {
+    bool isFileName = true;  // else a folder's name
+    size_t bytes = 0;        // its length
+    long mostBytes = 0;      // the longest the file system accepts
+};
+
 struct FileFacts {
     bool outputIsSource = false;
     bool outputFolderExists = true;
+    bool outputFolderWritable = true;  // looked at only when the folder exists
+    std::optional<TooLongName> outputNameTooLong;
     bool muxerIsExecutable = true;    // looked at only when the script names a muxer
     std::optional<bool> writerOpens;  // nothing when the writer wasn't tried
 };
