@@ -1,5 +1,5 @@
-// What the preview tells about the output's folder and name: the wording
-// of each fact, then the facts found on real files.
+// What the preview tells about the output's folder and name and about the
+// muxer: the wording of each fact, then the facts found on real files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +22,7 @@ using namespace testing_support;
 namespace {
 
 const std::string kWriterFails = "camdrift will print \"Writer not opened!\"";
+const std::string kNoSound = "; the output will have no sound\n";
 
 std::vector<std::string> warningLinesOf(const PreviewInput& input) {
     std::vector<std::string> lines;
@@ -59,6 +60,32 @@ TEST(FileFactWarnings, SayWhatIsWrong) {
          },
          {"warning: line 3: a folder name in the output's path is 300 bytes long; its file "
           "system takes names of at most 255 bytes; " + kWriterFails + "\n"}},
+        {"muxer missing", "/opt/none/ffmpeg",
+         [](FileFacts& f) {
+             f.muxerExists = false;
+             f.muxerIsExecutable = false;
+         },
+         {"warning: line 4: muxer \"/opt/none/ffmpeg\" does not exist" + kNoSound}},
+        {"bare name that PATH has", "ffmpeg",
+         [](FileFacts& f) {
+             f.muxerExists = false;
+             f.muxerIsExecutable = false;
+             f.muxerOnPath = "/usr/bin/ffmpeg";
+         },
+         {"warning: line 4: muxer \"ffmpeg\" does not exist (camdrift doesn't look it up on "
+          "PATH: write \"/usr/bin/ffmpeg\")" + kNoSound}},
+        {"bare name that PATH hasn't", "ffmpeg",
+         [](FileFacts& f) {
+             f.muxerExists = false;
+             f.muxerIsExecutable = false;
+         },
+         {"warning: line 4: muxer \"ffmpeg\" does not exist (camdrift doesn't look it up on "
+          "PATH)" + kNoSound}},
+        {"bare name of a file that doesn't run", "mux.sh",
+         [](FileFacts& f) { f.muxerIsExecutable = false; },
+         {"warning: line 4: muxer \"mux.sh\" is not an executable file (camdrift doesn't look "
+          "it up on PATH)" + kNoSound}},
+        {"bare name that runs", "mux.sh", [](FileFacts&) {}, {}},
     };
     for (const FactCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,6 +125,23 @@ TEST(FileFactProbes, NamesOverTheFileSystemsLimit) {
     EXPECT_FALSE(tooLongNameIn("out.avi"));
 }
 
+TEST(FileFactProbes, SearchPathFindsTheFirstExecutable) {
+    ScratchDir dir;
+    for (const char* folder : {"none", "plain", "runs"}) {
+        std::filesystem::create_directory(dir.file(folder));
+    }
+    writeFile(dir.file("plain/mux"), "#!/bin/sh\n");  // never made executable
+    writeFile(dir.file("runs/mux"), "#!/bin/sh\n");
+    makeExecutable(dir.file("runs/mux"));
+    const std::string none = dir.file("none");
+    const std::string plain = dir.file("plain");
+    const std::string runs = dir.file("runs");
+    EXPECT_EQ(findOnSearchPath("mux", none + "::" + plain + ":" + runs), runs + "/mux");
+    EXPECT_EQ(findOnSearchPath("mux", runs + "/"), runs + "/mux");
+    EXPECT_EQ(findOnSearchPath("mux", none + ":" + plain), "");
+    EXPECT_EQ(findOnSearchPath("mux", ""), "");
+}
+
 // True when a user other than the owner can reach and run the file: every
 // folder above it and the file itself have the "others" execute bit.
 bool othersCanRun(const std::filesystem::path& file) {
@@ -121,8 +165,8 @@ class FileFactsOnDisk : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(writePatternVideo(source_, 64, 48, 10)); }
 
-    std::string script(const std::string& output) const {
-        return jobScriptText(source_, output, "", "FFV1", "1", 64, 48);
+    std::string script(const std::string& output, const std::string& muxer = "") const {
+        return jobScriptText(source_, output, muxer, "FFV1", "1", 64, 48);
     }
     RunResult preview(const std::string& text, const RunOptions& options = {}) const {
         writeFile(dir_.file("job.txt"), text);
@@ -186,6 +230,48 @@ TEST_F(FileFactsOnDisk, FileNameTooLong) {
     EXPECT_EQ(result.exitStatus, 1);
     const RunResult ran = runCamdrift({dir_.file("job.txt")});
     EXPECT_NE(ran.out.find("Writer not opened!\n"), std::string::npos) << ran.out;
+}
+
+struct MuxerCase {
+    const char* name;
+    std::string muxer;  // as line 4 has it; the preview runs in the scratch folder
+    std::vector<std::string> expected;
+};
+
+TEST_F(FileFactsOnDisk, MuxerMissingNotExecutableOrOnlyOnPath) {
+    std::filesystem::create_directory(dir_.file("bin"));
+    writeFile(dir_.file("bin/mymux"), "#!/bin/sh\n");
+    makeExecutable(dir_.file("bin/mymux"));
+    writeFile(dir_.file("plain.sh"), "#!/bin/sh\n");  // never made executable
+    writeFile(dir_.file("runs.sh"), "#!/bin/sh\n");
+    makeExecutable(dir_.file("runs.sh"));
+    const std::vector<MuxerCase> cases = {
+        {"missing", dir_.file("none/ffmpeg"),
+         {"warning: line 4: muxer \"" + dir_.file("none/ffmpeg") + "\" does not exist" +
+          kNoSound}},
+        {"not executable", dir_.file("plain.sh"),
+         {"warning: line 4: muxer \"" + dir_.file("plain.sh") + "\" is not an executable file" +
+          kNoSound}},
+        {"a folder", dir_.file("bin"),
+         {"warning: line 4: muxer \"" + dir_.file("bin") + "\" is not an executable file" +
+          kNoSound}},
+        {"bare name on PATH", "mymux",
+         {"warning: line 4: muxer \"mymux\" does not exist (camdrift doesn't look it up on "
+          "PATH: write \"" + dir_.file("bin/mymux") + "\")" + kNoSound}},
+        {"bare name nowhere", "nomux",
+         {"warning: line 4: muxer \"nomux\" does not exist (camdrift doesn't look it up on "
+          "PATH)" + kNoSound}},
+        {"bare name in the current folder", "runs.sh", {}},
+        {"relative path", "./runs.sh", {}},
+    };
+    RunOptions options;
+    options.cwd = dir_.path();
+    options.env["PATH"] = dir_.file("bin");
+    for (const MuxerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunResult result = preview(script(dir_.file("out.avi"), c.muxer), options);
+        EXPECT_EQ(warningLinesIn(result.out), c.expected) << result.out;
+    }
 }
 
 }  // namespace

@@ -38,17 +38,28 @@ void addOutputWarnings(const FileFacts& files, std::vector<Warning>& warnings) {
     }
 }
 
+// A muxer named without a folder is run from the current folder, never
+// looked up on PATH as a shell would.
+void addMuxerWarning(const JobScript& job, const FileFacts& files,
+                     std::vector<Warning>& warnings) {
+    if (job.muxerPath.empty() || files.muxerIsExecutable) return;
+    std::string text = "muxer " + quoted(job.muxerPath) +
+                       (files.muxerExists ? " is not an executable file" : " does not exist");
+    if (job.muxerPath.find(u'/') == std::u16string::npos) {
+        text += " (camdrift doesn't look it up on PATH";
+        if (!files.muxerOnPath.empty()) text += ": write " + quoted(decodeUtf8(files.muxerOnPath));
+        text += ")";
+    }
+    warnings.push_back({kMuxerLine, text + "; the output will have no sound"});
+}
+
 }  // namespace
 
 void addFileWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
     const JobScript& job = input.job;
     const FileFacts& files = input.files;
     addOutputWarnings(files, warnings);
-    if (!job.muxerPath.empty() && !files.muxerIsExecutable) {
-        warnings.push_back({kMuxerLine, "muxer " + quoted(job.muxerPath) +
-                                            " is not an executable file; the output will "
-                                            "have no sound"});
-    }
+    addMuxerWarning(job, files, warnings);
     if (files.writerOpens == false && input.source) {
         const std::string extension = outputExtension(encodeUtf8(job.outputPath));
         warnings.push_back({kCodecLine, platform::formatText(

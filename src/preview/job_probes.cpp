@@ -1,5 +1,6 @@
 #include "preview/job_probes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <opencv2/videoio.hpp>
@@ -70,6 +71,11 @@ std::string nearestExistingFolder(const std::string& outputPath) {
     return folder.empty() ? "." : folder.string();
 }
 
+bool isMissing(const std::string& path) {
+    std::error_code error;
+    return fs::status(path, error).type() == fs::file_type::not_found;
+}
+
 }  // namespace
 
 std::string outputExtension(const std::string& outputPath) {
@@ -117,16 +123,37 @@ std::optional<TooLongName> tooLongNameIn(const std::string& outputPath) {
     return std::nullopt;
 }
 
-FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source) {
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath) {
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        const size_t colon = std::min(searchPath.find(':', start), searchPath.size());
+        const std::string folder = searchPath.substr(start, colon - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
+            if (isExecutableFile(candidate)) return candidate;
+        }
+        start = colon + 1;
+    }
+    return "";
+}
+
+FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
+                     const std::string& searchPath) {
     const std::string input = encodeUtf8(job.inputPath);
     const std::string output = encodeUtf8(job.outputPath);
+    const std::string muxer = encodeUtf8(job.muxerPath);
     FileFacts facts;
     facts.outputIsSource = platform::sameFile(input, output);
     const std::string folder = folderOf(output);
     facts.outputFolderExists = folderExists(folder);
     facts.outputFolderWritable = !facts.outputFolderExists || platform::canCreateFilesIn(folder);
     facts.outputNameTooLong = tooLongNameIn(output);
-    facts.muxerIsExecutable = isExecutableFile(encodeUtf8(job.muxerPath));
+    facts.muxerExists = !isMissing(muxer);
+    facts.muxerIsExecutable = isExecutableFile(muxer);
+    // The run never looks the muxer up on PATH; the user may well have meant it to.
+    if (!facts.muxerIsExecutable && !muxer.empty() && muxer.find('/') == std::string::npos) {
+        facts.muxerOnPath = findOnSearchPath(muxer, searchPath);
+    }
     // A size the run rejects before opening is told by its own warning.
     if (source && job.outputWidth > 0 && job.outputHeight > 0) {
         facts.writerOpens = writerOpensLike(job, source->fps);

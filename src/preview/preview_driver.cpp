@@ -1,6 +1,7 @@
 #include "preview/preview_driver.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -66,7 +67,8 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     VideoLibraryQuiet quiet;
     input.source = probeSource(input.job);
     if (input.source) input.sourceTiming = probeSourceTiming(input.job, *input.source);
-    input.files = probeFiles(input.job, input.source);
+    const char* searchPath = std::getenv("PATH");
+    input.files = probeFiles(input.job, input.source, searchPath ? searchPath : "");
     console.write(describeReading(input, scriptPath));
     const std::vector<Warning> warnings = checkJob(input);
     printWarnings(warnings, console);

@@ -28,7 +28,12 @@ struct FileFacts {
     bool outputFolderExists = true;
     bool outputFolderWritable = true;  // looked at only when the folder exists
     std::optional<TooLongName> outputNameTooLong;
-    bool muxerIsExecutable = true;    // looked at only when the script names a muxer
+    // The muxer facts are looked at only when the script names a muxer.
+    bool muxerExists = true;
+    bool muxerIsExecutable = true;
+    // A muxer named without a folder that doesn't run as written: the
+    // executable of that name in a folder of PATH, or empty when none has one.
+    std::string muxerOnPath;
     std::optional<bool> writerOpens;  // nothing when the writer wasn't tried
 };
 
