@@ -66,16 +66,6 @@ bool makeClip(const std::string& path, const std::string& codec, int frames) {
     return made.exitStatus == 0;
 }
 
-// True when a user other than the owner can reach and run the file: every
-// folder above it and the file itself have the "others" execute bit.
-bool othersCanRun(const std::filesystem::path& file) {
-    for (std::filesystem::path at = file; at != at.parent_path(); at = at.parent_path()) {
-        struct stat info;
-        if (stat(at.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
-    }
-    return true;
-}
-
 // A fake muxer: `behaviour` runs with $out (the output, argument 2) and
 // $temp (the last argument) set.
 std::string fakeMuxer(const std::string& behaviour) {

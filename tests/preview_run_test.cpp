@@ -126,6 +126,25 @@ TEST_F(PreviewRun, OutputFolderThatIsMissing) {
     EXPECT_EQ(result.exitStatus, 1);
 }
 
+// A phone's portrait clip: stored on its side, with a quarter turn in its metadata.
+TEST_F(PreviewRun, RotatedSourceIsToldWithItsUprightSize) {
+    auto ffmpeg = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {"/usr/bin/ffmpeg", "-nostdin", "-loglevel", "error"});
+        return run(args).exitStatus == 0;
+    };
+    const std::string base = dir_.file("base.mp4");
+    const std::string turned = dir_.file("r90.mp4");
+    ASSERT_TRUE(
+        ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "6", base}));
+    ASSERT_TRUE(ffmpeg({"-i", base, "-c", "copy", "-metadata:s:v:0", "rotate=90", turned}));
+    const RunResult result = preview(jobScriptText(turned, dir_.file("out.avi"), "", "FFV1", "1",
+                                                   48, 64, {"k 5 50 50 50 0"}));
+    EXPECT_NE(result.out.find("  source        48 x 64, 25 fps, 6 frames\n"), std::string::npos);
+    EXPECT_EQ(previewWarnings(result.out),
+              std::vector<std::string>{"warning: line 2: the source is rotated 90 degrees by its "
+                                       "metadata; camdrift shows it upright (48 x 64)\n"});
+}
+
 // The reader takes the locale's decimal separator, as camdrift does.
 TEST_F(PreviewRun, TransitionTimeInTheUsersLocale) {
     locale_t probe = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));

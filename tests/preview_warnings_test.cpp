@@ -173,7 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"warning: line 7: output size 640 x 480 has another aspect ratio than the "
                      "source's 1280 x 720; the picture will be stretched\n"}},
         WarningCase{"otherDecimalSeparator", {"1,5"}, {}, true,
-                    {"warning: line 6: keyframe \",5\" ran out of values at the end of the file "
+                    {"warning: line 6: text \",5\" after the transition time 1 is not part of "
+                     "it; the output width and height can't be read past it, and the first "
+                     "keyframe's label is read from it\n",
+                     "warning: line 6: keyframe \",5\" ran out of values at the end of the file "
                      "after 2 of 5; nothing is kept from it\n",
                      std::string("warning: line 7: no output width could be read; ") +
                          kWriterFails +
@@ -181,6 +184,36 @@ INSTANTIATE_TEST_SUITE_P(
                          "than this locale's \".\"?)\n",
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}},
+        // The blank line at the end gives the failed attempt on "s" a second
+        // chance, which reads k1.
+        WarningCase{"unitAfterTheTransitionTime", {"1.5s"}, {"k1 50 50 30 40 2"}, true,
+                    {"warning: line 6: text \"s\" after the transition time 1.5 is not part of "
+                     "it; the output width and height can't be read past it, and the first "
+                     "keyframe's label is read from it\n",
+                     "warning: line 6: keyframe \"s\" stopped at \"k1\" on line 9 after 2 of 5 "
+                     "values; nothing is kept from it\n",
+                     std::string("warning: line 7: no output width could be read; ") +
+                         kWriterFails + "\n",
+                     std::string("warning: line 8: no output height could be read; ") +
+                         kWriterFails + "\n"}},
+        // Without a line after line 8 there is no keyframe attempt to read it.
+        WarningCase{"wordsAfterTheTransitionTimeAndNoKeyframeReads", {"1.5 \t s  long "}, {},
+                    false,
+                    {"warning: line 6: text \"s  long\" after the transition time 1.5 is not "
+                     "part of it; the output width and height can't be read past it\n",
+                     "warning: line 6: \"s\" and what follows it is never read: the keyframe "
+                     "reads (one per line after line 8) ran out\n",
+                     std::string("warning: line 7: no output width could be read; ") +
+                         kWriterFails + "\n",
+                     std::string("warning: line 8: no output height could be read; ") +
+                         kWriterFails + "\n"}},
+        // The width on line 6 moves the height to line 7 and line 8 to the keyframes.
+        WarningCase{"widthAfterTheTransitionTime", {"1.5 640", "360", "k1"}, {}, true,
+                    {"warning: line 6: text \"640\" after the transition time 1.5 is not part "
+                     "of it; the output width is read from it\n",
+                     "warning: line 8: keyframe \"k1\" ran out of values at the end of the file "
+                     "after 0 of 5; nothing is kept from it\n"}},
+        WarningCase{"blanksAfterTheTransitionTime", {"1.5 \t "}, {}, true, {}},
         WarningCase{"noTransitionTime", {"soon"}, {}, true,
                     {"warning: line 6: no transition time could be read; it is 0 s\n",
                      "warning: line 6: keyframe \"soon\" ran out of values at the end of the "
@@ -244,6 +277,57 @@ TEST(SourceWarnings, UnknownSourceLeavesItsChecksOut) {
     EXPECT_EQ(warningsOf(input), std::vector<std::string>{});
     input.source = hdSource();
     EXPECT_EQ(warningsOf(input).size(), 4u);
+}
+
+struct SizeCase {
+    const char* width;
+    const char* height;
+    std::vector<std::string> expected;
+};
+
+// Without the source neither the writer nor the aspect ratio is checked:
+// only what the size itself says is left.
+TEST(OddSizeWarnings, EachSideFromTwoOnIsRoundedDownToEven) {
+    const std::string rounds = "OpenCV's writer rounds each side down to an even number and ";
+    const std::vector<SizeCase> cases = {
+        {"2", "2", {}},
+        {"3", "2", {"warning: line 7: output size 3 x 2 is written as 2 x 2: " + rounds +
+                    "drops the last column\n"}},
+        {"2", "3", {"warning: line 8: output size 2 x 3 is written as 2 x 2: " + rounds +
+                    "drops the last row\n"}},
+        {"641", "361", {"warning: line 7: output size 641 x 361 is written as 640 x 360: " +
+                        rounds + "drops the last column and row\n"}},
+        {"1", "3", {}},  // 1 would be 0: the writer doesn't open, which its own check tells
+    };
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(std::string(c.width) + " x " + c.height);
+        PreviewInput input = readPreviewInput(
+            decodeJobScriptBytes(scriptText({"1.5", c.width, c.height}, {})), ".");
+        input.files = fineFiles();
+        EXPECT_EQ(warningsOf(input), c.expected);
+    }
+}
+
+TEST(RotationWarnings, QuarterTurnsAreShownUprightOtherAnglesAsStored) {
+    const std::vector<std::pair<int32_t, std::vector<std::string>>> cases = {
+        {0, {}},
+        {1, {"warning: line 2: the source is rotated 1 degree by its metadata; camdrift leaves "
+             "its frames as stored (1280 x 720)\n"}},
+        {89, {"warning: line 2: the source is rotated 89 degrees by its metadata; camdrift "
+              "leaves its frames as stored (1280 x 720)\n"}},
+        {90, {"warning: line 2: the source is rotated 90 degrees by its metadata; camdrift "
+              "shows it upright (1280 x 720)\n"}},
+        {270, {"warning: line 2: the source is rotated 270 degrees by its metadata; camdrift "
+               "shows it upright (1280 x 720)\n"}},
+    };
+    for (const auto& [rotation, expected] : cases) {
+        SCOPED_TRACE(rotation);
+        PreviewInput input = readPreviewInput(decodeJobScriptBytes(scriptText({}, {})), ".");
+        input.source = hdSource();
+        input.source->rotation = rotation;
+        input.files = fineFiles();
+        EXPECT_EQ(warningsOf(input), expected);
+    }
 }
 
 TEST(WarningOrder, FollowsTheLinesOfTheScript) {

@@ -1,6 +1,7 @@
 #include "app/preview_driver.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -65,7 +66,9 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     PreviewInput input = readPreviewInput(text, std::localeconv()->decimal_point);
     VideoLibraryQuiet quiet;
     input.source = probeSource(input.job);
-    input.files = probeFiles(input.job, input.source);
+    if (input.source) input.sourceTiming = probeSourceTiming(input.job, *input.source);
+    const char* searchPath = std::getenv("PATH");
+    input.files = probeFiles(input.job, input.source, searchPath ? searchPath : "");
     console.write(describeReading(input, scriptPath));
     const std::vector<Warning> warnings = checkJob(input);
     printWarnings(warnings, console);

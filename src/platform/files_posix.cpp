@@ -46,6 +46,14 @@ bool removeFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
+bool canCreateFilesIn(const std::string& folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+long longestNameIn(const std::string& folder) {
+    return pathconf(folder.c_str(), _PC_NAME_MAX);
+}
+
 // rename() swaps the name over in one step: anyone opening `to` sees either
 // the old file or the new one, never a gap.
 bool replaceFile(const std::string& from, const std::string& to) {

@@ -93,6 +93,12 @@ bool sameFile(const std::string& a, const std::string& b);
 // Size in bytes of a regular file, or -1 when there is none.
 int64_t regularFileSize(const std::string& path);
 bool removeFile(const std::string& path);
+// True when this process may create files in the existing folder `folder`
+// (write and search permission, as the kernel judges them for its user).
+bool canCreateFilesIn(const std::string& folder);
+// The longest name of one entry, in bytes, that the file system holding
+// `folder` accepts; -1 when the system doesn't say.
+long longestNameIn(const std::string& folder);
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
 

@@ -1,11 +1,14 @@
 #include "preview/job_probes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <opencv2/videoio.hpp>
 #include <random>
+#include <utility>
 
 #include "platform/platform.h"
+#include "preview/frame_timestamps.h"
 #include "script/utf8.h"
 #include "video/video_open.h"
 
@@ -45,10 +48,32 @@ bool isExecutableFile(const std::string& path) {
     return (status.permissions() & executable) != fs::perms::none;
 }
 
-bool folderExists(const std::string& outputPath) {
+std::string folderOf(const std::string& outputPath) {
     const fs::path folder = fs::path(outputPath).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+bool folderExists(const std::string& folder) {
     std::error_code error;
-    return fs::is_directory(folder.empty() ? fs::path(".") : folder, error);
+    return fs::is_directory(folder, error);
+}
+
+// The folder whose file system will hold the output, or the nearest one
+// above it that exists: the limits on names are that file system's.
+std::string nearestExistingFolder(const std::string& outputPath) {
+    fs::path folder = fs::path(outputPath).parent_path();
+    std::error_code error;
+    while (!folder.empty() && !fs::is_directory(folder, error)) {
+        const fs::path above = folder.parent_path();
+        if (above == folder) break;
+        folder = above;
+    }
+    return folder.empty() ? "." : folder.string();
+}
+
+bool isMissing(const std::string& path) {
+    std::error_code error;
+    return fs::status(path, error).type() == fs::file_type::not_found;
 }
 
 }  // namespace
@@ -77,13 +102,58 @@ bool writerOpensLike(const JobScript& job, double fps) {
     return opened;
 }
 
-FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source) {
+std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source) {
+    std::optional<FrameTimes> times = videoFrameTimes(encodeUtf8(job.inputPath));
+    if (!times) return std::nullopt;
+    std::optional<FrameTiming> timing = frameTimingOf(std::move(times->seconds), source.fps);
+    if (timing) timing->wholeSource = times->wholeStream;
+    return timing;
+}
+
+std::optional<TooLongName> tooLongNameIn(const std::string& outputPath) {
+    const long mostName = platform::longestNameIn(nearestExistingFolder(outputPath));
+    if (mostName <= 0) return std::nullopt;
+    const size_t most = static_cast<size_t>(mostName);
+    const fs::path path(outputPath);
+    for (const fs::path& name : path.parent_path()) {
+        if (name.native().size() > most) return TooLongName{false, name.native().size(), mostName};
+    }
+    const size_t fileName = path.filename().native().size();
+    if (fileName > most) return TooLongName{true, fileName, mostName};
+    return std::nullopt;
+}
+
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath) {
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        const size_t colon = std::min(searchPath.find(':', start), searchPath.size());
+        const std::string folder = searchPath.substr(start, colon - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
+            if (isExecutableFile(candidate)) return candidate;
+        }
+        start = colon + 1;
+    }
+    return "";
+}
+
+FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
+                     const std::string& searchPath) {
     const std::string input = encodeUtf8(job.inputPath);
     const std::string output = encodeUtf8(job.outputPath);
+    const std::string muxer = encodeUtf8(job.muxerPath);
     FileFacts facts;
     facts.outputIsSource = platform::sameFile(input, output);
-    facts.outputFolderExists = folderExists(output);
-    facts.muxerIsExecutable = isExecutableFile(encodeUtf8(job.muxerPath));
+    const std::string folder = folderOf(output);
+    facts.outputFolderExists = folderExists(folder);
+    facts.outputFolderWritable = !facts.outputFolderExists || platform::canCreateFilesIn(folder);
+    facts.outputNameTooLong = tooLongNameIn(output);
+    facts.muxerExists = !isMissing(muxer);
+    facts.muxerIsExecutable = isExecutableFile(muxer);
+    // The run never looks the muxer up on PATH; the user may well have meant it to.
+    if (!facts.muxerIsExecutable && !muxer.empty() && muxer.find('/') == std::string::npos) {
+        facts.muxerOnPath = findOnSearchPath(muxer, searchPath);
+    }
     // A size the run rejects before opening is told by its own warning.
     if (source && job.outputWidth > 0 && job.outputHeight > 0) {
         facts.writerOpens = writerOpensLike(job, source->fps);

@@ -18,8 +18,23 @@ std::string outputExtension(const std::string& outputPath);
 // Opens the source and reads its properties; nothing when it can't be opened.
 std::optional<SourceInfo> probeSource(const JobScript& job);
 
-// Without the source's frame rate the writer isn't tried.
-FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source);
+// How evenly the source's frames are spaced, from its container's
+// timestamps, with camdrift writing them at the source's frame rate.
+std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source);
+
+// Without the source's frame rate the writer isn't tried. `searchPath` is
+// the PATH variable's value, where a muxer named without a folder is looked for.
+FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
+                     const std::string& searchPath);
+
+// The first name in `outputPath` that is longer than the file system of the
+// nearest existing folder on the way to it accepts; nothing when all fit.
+std::optional<TooLongName> tooLongNameIn(const std::string& outputPath);
+
+// The first executable file `name` in the folders of `searchPath` (a
+// colon-separated list, as PATH), or empty when none has one. Empty entries,
+// which stand for the current folder, are passed over.
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath);
 
 // Whether OpenCV's writer opens a file with the output's extension, the job's
 // codec code and output size at `fps`: tried on a fresh file in the system's

@@ -9,6 +9,8 @@ namespace camdrift {
 
 std::vector<Warning> checkJob(const PreviewInput& input) {
     std::vector<Warning> warnings;
+    addSourceWarnings(input, warnings);
+    addFileWarnings(input, warnings);
     addHeaderWarnings(input, warnings);
     addReadingWarnings(input, warnings);
     addKeyframeWarnings(input, warnings);

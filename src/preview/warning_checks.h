@@ -8,7 +8,16 @@
 
 namespace camdrift {
 
-// Lines 2 to 8: the files the job names, the header values and the output size.
+// How a warning says that the run will stop before writing a frame.
+inline constexpr char kWriterFails[] = "camdrift will print \"Writer not opened!\"";
+
+// Line 2: what the source's frames are like.
+void addSourceWarnings(const PreviewInput& input, std::vector<Warning>& warnings);
+
+// Lines 3 to 5: the output, the muxer, and whether the writer opens.
+void addFileWarnings(const PreviewInput& input, std::vector<Warning>& warnings);
+
+// Lines 6 to 8: the transition time and the output size.
 void addHeaderWarnings(const PreviewInput& input, std::vector<Warning>& warnings);
 
 // How the keyframe lines were read: failed attempts, labels that are

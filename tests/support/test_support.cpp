@@ -64,6 +64,14 @@ void makeExecutable(const std::string& path) {
     chmod(path.c_str(), 0755);
 }
 
+bool othersCanRun(const std::string& file) {
+    for (std::filesystem::path at = file; at != at.parent_path(); at = at.parent_path()) {
+        struct stat info;
+        if (stat(at.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
+    }
+    return true;
+}
+
 RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
     return RunningProcess(argv, options).finish();
 }
@@ -86,6 +94,15 @@ RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOpti
     std::vector<std::string> argv = {camdriftPreviewExe()};
     argv.insert(argv.end(), args.begin(), args.end());
     return run(argv, options);
+}
+
+std::vector<std::string> previewWarnings(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("warning: ", 0) == 0) lines.push_back(line + "\n");
+    }
+    return lines;
 }
 
 cv::Mat patternFrame(int width, int height, int frameIndex) {

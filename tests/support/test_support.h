@@ -27,6 +27,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 void makeExecutable(const std::string& path);
+// True when a user other than the owner can reach and run the file: every
+// folder above it and the file itself have the "others" execute bit.
+bool othersCanRun(const std::string& file);
 
 struct RunResult {
     std::string out;
@@ -51,6 +54,8 @@ RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& op
 // The camdrift-preview executable under test.
 std::string camdriftPreviewExe();
 RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOptions& options = {});
+// The "warning: line N: ..." lines of the preview's output, each with its line feed.
+std::vector<std::string> previewWarnings(const std::string& output);
 
 // Frame n of a generated test video: each pixel encodes its column, row and
 // the frame index, so a crop of it shows where it was taken from.
