@@ -65,7 +65,8 @@ private:
     bool progressShown_ = false;
 };
 
-// printf-style formatting into a string, under the current C locale.
+// printf-style formatting into a string, under the current C locale; the
+// one piece here that is plain C++ (format_text.cpp), not the system's.
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string formatTextV(const char* format, va_list args);
 
