@@ -1,3 +1,4 @@
+#include "finish/temp_path.h"
 #include "platform/platform.h"
 #include "preview/job_probes.h"
 #include "preview/shown_text.h"

@@ -7,6 +7,7 @@
 #include <random>
 #include <utility>
 
+#include "finish/temp_path.h"
 #include "platform/platform.h"
 #include "preview/frame_timestamps.h"
 #include "script/utf8.h"
@@ -77,12 +78,6 @@ bool isMissing(const std::string& path) {
 }
 
 }  // namespace
-
-std::string outputExtension(const std::string& outputPath) {
-    const std::string name = fs::path(outputPath).filename().string();
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? "" : name.substr(dot);
-}
 
 std::optional<SourceInfo> probeSource(const JobScript& job) {
     cv::VideoCapture source;

@@ -11,10 +11,6 @@
 
 namespace camdrift {
 
-// The extension of the path's last component with its dot (".avi"), or
-// empty when it has none.
-std::string outputExtension(const std::string& outputPath);
-
 // Opens the source and reads its properties; nothing when it can't be opened.
 std::optional<SourceInfo> probeSource(const JobScript& job);
 
