@@ -100,6 +100,36 @@ bool canCreateFilesIn(const std::string& folder);
 // The longest name of one entry, in bytes, that the file system holding
 // `folder` accepts; -1 when the system doesn't say.
 long longestNameIn(const std::string& folder);
+// These follow symbolic links: a link to a folder is a folder, a link that
+// leads nowhere is missing.
+bool isFolder(const std::string& path);
+// False when it can't be told, as when a folder on the way can't be searched.
+bool isMissing(const std::string& path);
+// A regular file that its owner, its group or others may execute (the bits
+// alone: whether this process may is not asked).
+bool isExecutableFile(const std::string& path);
+
+// Paths as written, split at "/" without asking the file system.
+// The folder part, trailing slashes dropped: "a/b/c.avi" gives "a/b",
+// "/c.avi" gives "/", "a/b/" gives "a/b"; "." for a bare name.
+std::string folderOf(const std::string& path);
+// The names in `path`, each folder's and then the file name, which is
+// empty when the path ends in "/"; repeated slashes part no empty names:
+// "/a//b/c.avi" gives "a", "b", "c.avi".
+std::vector<std::string> namesInPath(const std::string& path);
+// folderOf(path) when it is a folder, else the nearest of the folders
+// above it as written that is; "." when none of them is.
+std::string nearestExistingFolder(const std::string& path);
+
+// A new empty file named `prefix`, eight random hex digits and `suffix` in
+// the system's temp folder ($TMPDIR, $TMP, $TEMP or $TEMPDIR, else /tmp),
+// created exclusively so no existing file is ever opened: its path, or empty
+// when the folder is missing or 100 names were all taken or refused.
+std::string createTempFile(const std::string& prefix, const std::string& suffix);
+// Writes `bytes` as the whole file, created when missing (read and write for
+// all, less the umask) and emptied first when not; false when it can't be
+// opened or a write fails.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
 

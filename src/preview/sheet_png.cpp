@@ -1,8 +1,9 @@
 #include "preview/sheet_png.h"
 
-#include <fstream>
 #include <opencv2/imgcodecs.hpp>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace camdrift {
 
@@ -13,11 +14,7 @@ bool writePng(const std::string& path, const cv::Mat& image) {
     } catch (const cv::Exception&) {
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return platform::writeWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace camdrift
