@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -86,6 +87,28 @@ TEST_F(PathsOnDisk, LinksAreFollowed) {
         EXPECT_EQ(platform::isFolder(path), c.folder);
         EXPECT_EQ(platform::isMissing(path), c.missing);
         EXPECT_EQ(platform::isExecutableFile(path), c.executable);
+    }
+}
+
+// As a shell looks a program up, but only executable regular files count.
+TEST_F(PathsOnDisk, SearchPathFindsTheFirstExecutableFile) {
+    mkdir(dir_.file("other").c_str(), 0755);
+    writeFile(dir_.file("other/tool"), "#!/bin/sh\n");
+    chmod(dir_.file("other/tool").c_str(), 0755);
+    const std::string here = dir_.path();
+    const std::string other = dir_.file("other");
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"tool", here + ":" + other, dir_.file("tool")},
+        {"tool", other + "/:" + here, dir_.file("other/tool")},
+        {"tool", "::" + dir_.file("none") + ":" + other + ":", dir_.file("other/tool")},
+        {"plain", here, ""},
+        {"folder", here, ""},
+        {"link-to-tool", here, dir_.file("link-to-tool")},
+        {"tool", "", ""},
+    };
+    for (const auto& [name, searchPath, found] : cases) {
+        SCOPED_TRACE(name + " in " + searchPath);
+        EXPECT_EQ(platform::findOnSearchPath(name, searchPath), found);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +73,20 @@ bool isExecutableFile(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath) {
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        const size_t colon = std::min(searchPath.find(':', start), searchPath.size());
+        const std::string folder = searchPath.substr(start, colon - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
+            if (isExecutableFile(candidate)) return candidate;
+        }
+        start = colon + 1;
+    }
+    return "";
 }
 
 namespace {

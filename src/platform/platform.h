@@ -109,6 +109,11 @@ bool isMissing(const std::string& path);
 // alone: whether this process may is not asked).
 bool isExecutableFile(const std::string& path);
 
+// The first executable file `name` in the folders of `searchPath` (the
+// PATH variable's value: folders separated by ":"), or empty when none has
+// one. Empty entries, which stand for the current folder, are passed over.
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath);
+
 // Paths as written, split at "/" without asking the file system.
 // The folder part, trailing slashes dropped: "a/b/c.avi" gives "a/b",
 // "/c.avi" gives "/", "a/b/" gives "a/b"; "." for a bare name.

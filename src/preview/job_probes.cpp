@@ -1,6 +1,5 @@
 #include "preview/job_probes.h"
 
-#include <algorithm>
 #include <opencv2/videoio.hpp>
 #include <utility>
 #include <vector>
@@ -59,20 +58,6 @@ std::optional<TooLongName> tooLongNameIn(const std::string& outputPath) {
     return std::nullopt;
 }
 
-std::string findOnSearchPath(const std::string& name, const std::string& searchPath) {
-    size_t start = 0;
-    while (start <= searchPath.size()) {
-        const size_t colon = std::min(searchPath.find(':', start), searchPath.size());
-        const std::string folder = searchPath.substr(start, colon - start);
-        if (!folder.empty()) {
-            const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
-            if (platform::isExecutableFile(candidate)) return candidate;
-        }
-        start = colon + 1;
-    }
-    return "";
-}
-
 FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
                      const std::string& searchPath) {
     const std::string input = encodeUtf8(job.inputPath);
@@ -88,7 +73,7 @@ FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& sour
     facts.muxerIsExecutable = platform::isExecutableFile(muxer);
     // The run never looks the muxer up on PATH; the user may well have meant it to.
     if (!facts.muxerIsExecutable && !muxer.empty() && muxer.find('/') == std::string::npos) {
-        facts.muxerOnPath = findOnSearchPath(muxer, searchPath);
+        facts.muxerOnPath = platform::findOnSearchPath(muxer, searchPath);
     }
     // A size the run rejects before opening is told by its own warning.
     if (source && job.outputWidth > 0 && job.outputHeight > 0) {

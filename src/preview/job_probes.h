@@ -27,11 +27,6 @@ FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& sour
 // nearest existing folder on the way to it accepts; nothing when all fit.
 std::optional<TooLongName> tooLongNameIn(const std::string& outputPath);
 
-// The first executable file `name` in the folders of `searchPath` (a
-// colon-separated list, as PATH), or empty when none has one. Empty entries,
-// which stand for the current folder, are passed over.
-std::string findOnSearchPath(const std::string& name, const std::string& searchPath);
-
 // Whether OpenCV's writer opens a file with the output's extension, the job's
 // codec code and output size at `fps`: tried on a fresh file in the system's
 // temp folder, deleted afterwards.
