@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "preview/job_probes.h"
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 #include "script/job_script_reader.h"
 #include "test_support.h"
 

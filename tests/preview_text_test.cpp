@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "preview/job_facts.h"
 #include "preview/number_tokens.h"
-#include "preview/preview_input.h"
 #include "preview/reading_text.h"
 #include "preview/segment_kind.h"
 #include "preview/shown_text.h"

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "preview/frame_timestamps.h"
-#include "preview/frame_timing.h"
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 #include "script/job_script_reader.h"
 #include "test_support.h"
 

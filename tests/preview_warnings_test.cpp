@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 #include "script/job_script_reader.h"
 
 using namespace camdrift;

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "preview/job_probes.h"
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 #include "preview/reading_text.h"
 #include "preview/sheet_maker.h"
 #include "preview/sheet_png.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/preview_input.h"
+#include "preview/job_facts.h"
 
 namespace camdrift {
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 
 namespace camdrift {
 
