@@ -6,9 +6,7 @@
 
 #include "preview/job_facts.h"
 #include "preview/number_tokens.h"
-#include "preview/reading_text.h"
-#include "preview/segment_kind.h"
-#include "preview/shown_text.h"
+#include "preview/report_text.h"
 #include "script/codec_code.h"
 #include "script/job_script_reader.h"
 #include "test_support.h"

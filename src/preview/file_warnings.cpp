@@ -1,7 +1,7 @@
 #include "finish/temp_path.h"
 #include "platform/platform.h"
 #include "preview/job_facts.h"
-#include "preview/shown_text.h"
+#include "preview/report_text.h"
 #include "preview/warning_checks.h"
 #include "script/utf8.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 #include "preview/number_tokens.h"
-#include "preview/shown_text.h"
+#include "preview/report_text.h"
 #include "preview/warning_checks.h"
 #include "script/scanf_scan.h"
 #include "script/utf8.h"

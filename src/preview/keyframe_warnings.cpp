@@ -1,5 +1,5 @@
 #include "platform/platform.h"
-#include "preview/segment_kind.h"
+#include "preview/report_text.h"
 #include "preview/warning_checks.h"
 #include "render/view_track.h"
 

@@ -1,6 +1,6 @@
 #include "preview/view_path.h"
 
-#include "preview/segment_kind.h"
+#include "preview/report_text.h"
 #include "render/view_track.h"
 
 namespace camdrift {
