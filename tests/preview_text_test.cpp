@@ -5,7 +5,7 @@
 #include <string>
 
 #include "preview/job_facts.h"
-#include "preview/number_tokens.h"
+#include "preview/job_warnings.h"
 #include "preview/report_text.h"
 #include "script/codec_code.h"
 #include "script/job_script_reader.h"
