@@ -10,7 +10,7 @@
 #include <opencv2/videoio.hpp>
 
 #include "preview/frame_grab.h"
-#include "preview/sheet_layout.h"
+#include "preview/sheet_geometry.h"
 #include "render/crop_rect.h"
 #include "render/view_track.h"
 #include "test_support.h"

@@ -7,9 +7,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "preview/plot_scale.h"
-#include "preview/sheet_frames.h"
-#include "preview/sheet_layout.h"
+#include "preview/sheet_geometry.h"
 #include "preview/view_path.h"
 
 using namespace camdrift;

@@ -3,8 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/platform.h"
-#include "preview/sheet_layout.h"
-#include "preview/sheet_style.h"
+#include "preview/sheet_geometry.h"
 #include "preview/view_plot.h"
 #include "render/crop_rect.h"
 

@@ -4,8 +4,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/platform.h"
-#include "preview/plot_scale.h"
-#include "preview/sheet_style.h"
+#include "preview/sheet_geometry.h"
 
 namespace camdrift {
 namespace {

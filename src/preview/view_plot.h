@@ -5,7 +5,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "preview/sheet_layout.h"
+#include "preview/sheet_geometry.h"
 #include "preview/view_path.h"
 #include "render/view_state.h"
 #include "script/job_script.h"
