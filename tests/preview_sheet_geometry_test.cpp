@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "preview/sheet_geometry.h"
-#include "preview/view_path.h"
+#include "preview/view_plot.h"
 
 using namespace camdrift;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/view_path.h"
+#include "preview/view_plot.h"
 #include "render/view_state.h"
 #include "script/job_script.h"
 

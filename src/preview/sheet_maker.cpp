@@ -5,7 +5,7 @@
 #include "preview/contact_sheet.h"
 #include "preview/frame_grab.h"
 #include "preview/sheet_geometry.h"
-#include "preview/view_path.h"
+#include "preview/view_plot.h"
 #include "script/utf8.h"
 
 namespace camdrift {
