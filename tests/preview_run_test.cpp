@@ -9,7 +9,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
 
-#include "preview/frame_grab.h"
+#include "preview/contact_sheet.h"
 #include "preview/sheet_geometry.h"
 #include "render/crop_rect.h"
 #include "render/view_track.h"

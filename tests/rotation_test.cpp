@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/frame_grab.h"
+#include "preview/contact_sheet.h"
 #include "test_support.h"
 
 using namespace testing_support;

@@ -6,11 +6,10 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "preview/contact_sheet.h"
 #include "preview/job_facts.h"
 #include "preview/job_warnings.h"
 #include "preview/report_text.h"
-#include "preview/sheet_maker.h"
-#include "preview/sheet_png.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
 #include "video/video_library_quiet.h"
