@@ -51,7 +51,7 @@ TEST(FileFactWarnings, OnlyTheCauseIsTold) {
         SCOPED_TRACE(c.expected);
         PreviewInput input = readPreviewInput(
             decodeJobScriptBytes(
-                jobScriptText("in.avi", "out.avi", c.muxer, "XVID", "1.5", 640, 360)),
+                jobScriptText({"in.avi", "out.avi", c.muxer, "XVID", "1.5", "640", "360"})),
             ".");
         input.source = SourceInfo{1280, 720, 25.0, 250, 0};
         input.files.writerOpens = true;
@@ -87,7 +87,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(writePatternVideo(source_, 64, 48, 10)); }
 
     void writeJob(const std::string& output, const std::string& muxer = "") const {
-        writeFile(dir_.file("job.txt"), jobScriptText(source_, output, muxer, "FFV1", "1", 64, 48));
+        writeFile(dir_.file("job.txt"),
+                  jobScriptText({source_, output, muxer, "FFV1", "1", "64", "48"}));
     }
 
     ScratchDir dir_;

@@ -59,7 +59,7 @@ TEST(TimingWarnings, FromOneFramesDrift) {
     for (const TimingCase& c : cases) {
         SCOPED_TRACE(c.times[2]);
         PreviewInput input = readPreviewInput(
-            decodeJobScriptBytes(jobScriptText("in.avi", "out.avi", "", "XVID", "1", 64, 36)),
+            decodeJobScriptBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1", "64", "36"})),
             ".");
         input.source = SourceInfo{64, 36, 1.0, 5, 0};
         input.files.writerOpens = true;
@@ -84,7 +84,7 @@ bool makeClip(const std::string& path, const std::string& rate, int frames,
 
 std::vector<std::string> previewWarningsOn(const ScratchDir& dir, const std::string& source) {
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 64, 48));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "64", "48"}));
     return previewWarnings(runCamdriftPreview({dir.file("job.txt")}).out);
 }
 

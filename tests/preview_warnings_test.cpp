@@ -9,28 +9,13 @@
 #include "preview/job_facts.h"
 #include "preview/job_warnings.h"
 #include "script/job_script_reader.h"
+#include "test_support.h"
 
 using namespace camdrift;
+using testing_support::JobScriptLines;
+using testing_support::jobScriptText;
 
 namespace {
-
-struct Header {
-    std::string transition = "1.5";
-    std::string width = "640";
-    std::string height = "360";
-    std::string muxer = "";
-};
-
-// The eight header lines and the keyframe lines, each ending in a line feed
-// unless `finalLineFeed` is false.
-std::string scriptText(const Header& header, const std::vector<std::string>& keyframeLines,
-                       bool finalLineFeed = true) {
-    std::string text = "test job\nin.avi\nout.avi\n" + header.muxer + "\nXVID\n" +
-                       header.transition + "\n" + header.width + "\n" + header.height + "\n";
-    for (const std::string& line : keyframeLines) text += line + "\n";
-    if (!finalLineFeed) text.pop_back();
-    return text;
-}
 
 SourceInfo hdSource() { return SourceInfo{1280, 720, 25.0, 250}; }
 
@@ -46,9 +31,11 @@ std::vector<std::string> warningsOf(const PreviewInput& input) {
     return lines;
 }
 
+// Lines 1 to 8 come from `header`, the keyframe lines and the final line
+// feed from the case's own fields.
 struct WarningCase {
     const char* name;
-    Header header;
+    JobScriptLines header;
     std::vector<std::string> keyframeLines;
     bool finalLineFeed;
     std::vector<std::string> expected;
@@ -60,8 +47,10 @@ class ScriptWarnings : public ::testing::TestWithParam<WarningCase> {};
 
 TEST_P(ScriptWarnings, AreExactlyThese) {
     const WarningCase& c = GetParam();
-    PreviewInput input = readPreviewInput(
-        decodeJobScriptBytes(scriptText(c.header, c.keyframeLines, c.finalLineFeed)), ".");
+    JobScriptLines lines = c.header;
+    lines.keyframes = c.keyframeLines;
+    lines.finalLineFeed = c.finalLineFeed;
+    PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText(lines)), ".");
     input.source = hdSource();
     input.files = fineFiles();
     EXPECT_EQ(warningsOf(input), c.expected);
@@ -146,33 +135,38 @@ INSTANTIATE_TEST_SUITE_P(
                      "warning: line 12: transition code 4 is not 0 to 3; the view stays as it "
                      "was on the way to this keyframe\n"}},
         // 0.04 s at 25 fps: T is 2 for code 1, 1 for code 2, 0 for code 3.
-        WarningCase{"rampOfNoFrames", {"0.04"},
+        WarningCase{"rampOfNoFrames", {"in.avi", "out.avi", "", "XVID", "0.04"},
                     {"a 100 50 50 50 1", "b 150 60 50 50 2", "c 200 70 50 50 3"}, true,
                     {"warning: line 11: transition code 3 gives T = 0 frames at 25 fps; the "
                      "view jumps to this keyframe instead of ramping\n"}},
         // A segment no longer than T is linear whatever T is.
-        WarningCase{"rampOfNoFramesOnASegmentOfNone", {"0.04"},
+        WarningCase{"rampOfNoFramesOnASegmentOfNone", {"in.avi", "out.avi", "", "XVID", "0.04"},
                     {"a 100 50 50 50 0", "b 100 70 50 50 3"}, true,
                     {"warning: line 10: frame 100 does not come after frame 100 of the keyframe "
                      "before it (line 9)\n"}},
-        WarningCase{"negativeTransitionTime", {"-1"}, {"a 100 50 50 50 1"}, true,
+        WarningCase{"negativeTransitionTime", {"in.avi", "out.avi", "", "XVID", "-1"},
+                    {"a 100 50 50 50 1"}, true,
                     {"warning: line 9: transition code 1 gives T = -50 frames at 25 fps; the "
                      "view jumps to this keyframe instead of ramping\n"}},
-        WarningCase{"octalOutputSize", {"1.5", "0640", "0360"}, {}, true,
+        WarningCase{"octalOutputSize", {"in.avi", "out.avi", "", "XVID", "1.5", "0640", "0360"},
+                    {}, true,
                     {"warning: line 7: output width \"0640\" is read as octal: 416\n",
                      "warning: line 7: output size 416 x 240 has another aspect ratio than the "
                      "source's 1280 x 720; the picture will be stretched\n",
                      "warning: line 8: output height \"0360\" is read as octal: 240\n"}},
-        WarningCase{"unusableOutputSize", {"1.5", "0", "-360"}, {}, true,
+        WarningCase{"unusableOutputSize", {"in.avi", "out.avi", "", "XVID", "1.5", "0", "-360"},
+                    {}, true,
                     {std::string("warning: line 7: output width 0 is not a usable size; ") +
                          kWriterFails + "\n",
                      std::string("warning: line 8: output height -360 is not a usable size; ") +
                          kWriterFails + "\n"}},
-        WarningCase{"aspectWithinAPixel", {"1.5", "854", "480"}, {}, true, {}},
-        WarningCase{"aspectStretched", {"1.5", "640", "480"}, {}, true,
+        WarningCase{"aspectWithinAPixel", {"in.avi", "out.avi", "", "XVID", "1.5", "854", "480"},
+                    {}, true, {}},
+        WarningCase{"aspectStretched", {"in.avi", "out.avi", "", "XVID", "1.5", "640", "480"},
+                    {}, true,
                     {"warning: line 7: output size 640 x 480 has another aspect ratio than the "
                      "source's 1280 x 720; the picture will be stretched\n"}},
-        WarningCase{"otherDecimalSeparator", {"1,5"}, {}, true,
+        WarningCase{"otherDecimalSeparator", {"in.avi", "out.avi", "", "XVID", "1,5"}, {}, true,
                     {"warning: line 6: text \",5\" after the transition time 1 is not part of "
                      "it; the output width and height can't be read past it, and the first "
                      "keyframe's label is read from it\n",
@@ -186,7 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
                          kWriterFails + "\n"}},
         // The blank line at the end gives the failed attempt on "s" a second
         // chance, which reads k1.
-        WarningCase{"unitAfterTheTransitionTime", {"1.5s"}, {"k1 50 50 30 40 2"}, true,
+        WarningCase{"unitAfterTheTransitionTime", {"in.avi", "out.avi", "", "XVID", "1.5s"},
+                    {"k1 50 50 30 40 2"}, true,
                     {"warning: line 6: text \"s\" after the transition time 1.5 is not part of "
                      "it; the output width and height can't be read past it, and the first "
                      "keyframe's label is read from it\n",
@@ -197,8 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}},
         // Without a line after line 8 there is no keyframe attempt to read it.
-        WarningCase{"wordsAfterTheTransitionTimeAndNoKeyframeReads", {"1.5 \t s  long "}, {},
-                    false,
+        WarningCase{"wordsAfterTheTransitionTimeAndNoKeyframeReads",
+                    {"in.avi", "out.avi", "", "XVID", "1.5 \t s  long "}, {}, false,
                     {"warning: line 6: text \"s  long\" after the transition time 1.5 is not "
                      "part of it; the output width and height can't be read past it\n",
                      "warning: line 6: \"s\" and what follows it is never read: the keyframe "
@@ -208,13 +203,15 @@ INSTANTIATE_TEST_SUITE_P(
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}},
         // The width on line 6 moves the height to line 7 and line 8 to the keyframes.
-        WarningCase{"widthAfterTheTransitionTime", {"1.5 640", "360", "k1"}, {}, true,
+        WarningCase{"widthAfterTheTransitionTime",
+                    {"in.avi", "out.avi", "", "XVID", "1.5 640", "360", "k1"}, {}, true,
                     {"warning: line 6: text \"640\" after the transition time 1.5 is not part "
                      "of it; the output width is read from it\n",
                      "warning: line 8: keyframe \"k1\" ran out of values at the end of the file "
                      "after 0 of 5; nothing is kept from it\n"}},
-        WarningCase{"blanksAfterTheTransitionTime", {"1.5 \t "}, {}, true, {}},
-        WarningCase{"noTransitionTime", {"soon"}, {}, true,
+        WarningCase{"blanksAfterTheTransitionTime", {"in.avi", "out.avi", "", "XVID", "1.5 \t "},
+                    {}, true, {}},
+        WarningCase{"noTransitionTime", {"in.avi", "out.avi", "", "XVID", "soon"}, {}, true,
                     {"warning: line 6: no transition time could be read; it is 0 s\n",
                      "warning: line 6: keyframe \"soon\" ran out of values at the end of the "
                      "file after 2 of 5; nothing is kept from it\n",
@@ -223,18 +220,18 @@ INSTANTIATE_TEST_SUITE_P(
                      std::string("warning: line 8: no output height could be read; ") +
                          kWriterFails + "\n"}}));
 
-PreviewInput cleanInput(const Header& header = {}) {
-    PreviewInput input = readPreviewInput(
-        decodeJobScriptBytes(scriptText(header, {"k1 300 50 50 50 2"})), ".");
+PreviewInput cleanInput(JobScriptLines lines = {}) {
+    lines.keyframes = {"k1 300 50 50 50 2"};
+    PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText(lines)), ".");
     input.source = hdSource();
     input.files = fineFiles();
     return input;
 }
 
 TEST(FileWarnings, EachFactHasItsLine) {
-    Header header;
-    header.muxer = " /usr/bin/ffmpeg";
-    PreviewInput input = cleanInput(header);
+    JobScriptLines lines;
+    lines.muxer = " /usr/bin/ffmpeg";
+    PreviewInput input = cleanInput(lines);
     input.job.keyframes.clear();
     input.report.attempts.clear();
     input.source->frameCount = 0;
@@ -257,7 +254,7 @@ TEST(FileWarnings, EachFactHasItsLine) {
 }
 
 TEST(FileWarnings, NoMuxerLineNeedsNoExecutable) {
-    PreviewInput input = readPreviewInput(decodeJobScriptBytes(scriptText({}, {})), ".");
+    PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText({})), ".");
     input.source = hdSource();
     input.files = fineFiles();
     input.files.muxerIsExecutable = false;
@@ -266,12 +263,11 @@ TEST(FileWarnings, NoMuxerLineNeedsNoExecutable) {
 
 // Without the source, what depends on its frame rate, size or length is not told.
 TEST(SourceWarnings, UnknownSourceLeavesItsChecksOut) {
-    Header header;
-    header.transition = "0.01";
-    header.width = "640";
-    header.height = "480";
-    PreviewInput input =
-        readPreviewInput(decodeJobScriptBytes(scriptText(header, {"k1 300 50 50 50 2"})), ".");
+    JobScriptLines lines;
+    lines.transition = "0.01";
+    lines.height = "480";
+    lines.keyframes = {"k1 300 50 50 50 2"};
+    PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText(lines)), ".");
     input.files = fineFiles();
     input.files.writerOpens = false;
     EXPECT_EQ(warningsOf(input), std::vector<std::string>{});
@@ -301,8 +297,10 @@ TEST(OddSizeWarnings, EachSideFromTwoOnIsRoundedDownToEven) {
     };
     for (const SizeCase& c : cases) {
         SCOPED_TRACE(std::string(c.width) + " x " + c.height);
-        PreviewInput input = readPreviewInput(
-            decodeJobScriptBytes(scriptText({"1.5", c.width, c.height}, {})), ".");
+        JobScriptLines lines;
+        lines.width = c.width;
+        lines.height = c.height;
+        PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText(lines)), ".");
         input.files = fineFiles();
         EXPECT_EQ(warningsOf(input), c.expected);
     }
@@ -322,7 +320,7 @@ TEST(RotationWarnings, QuarterTurnsAreShownUprightOtherAnglesAsStored) {
     };
     for (const auto& [rotation, expected] : cases) {
         SCOPED_TRACE(rotation);
-        PreviewInput input = readPreviewInput(decodeJobScriptBytes(scriptText({}, {})), ".");
+        PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText({})), ".");
         input.source = hdSource();
         input.source->rotation = rotation;
         input.files = fineFiles();
@@ -331,8 +329,10 @@ TEST(RotationWarnings, QuarterTurnsAreShownUprightOtherAnglesAsStored) {
 }
 
 TEST(WarningOrder, FollowsTheLinesOfTheScript) {
-    PreviewInput input = readPreviewInput(
-        decodeJobScriptBytes(scriptText({"1.5", "0640", "360"}, {"k 10 0 50 50 9"})), ".");
+    JobScriptLines script;
+    script.width = "0640";
+    script.keyframes = {"k 10 0 50 50 9"};
+    PreviewInput input = readPreviewInput(decodeJobScriptBytes(jobScriptText(script)), ".");
     input.source = hdSource();
     input.files = fineFiles();
     input.files.outputIsSource = true;

@@ -151,23 +151,13 @@ bool makeClipWithSound(const std::string& path, int width, int height, int frame
     return std::system(command.str().c_str()) == 0;
 }
 
-std::string jobScriptText(const std::string& input, const std::string& output,
-                          const std::string& muxer, const std::string& codec,
-                          const std::string& transition, int width, int height,
-                          const std::vector<std::string>& keyframeLines) {
-    std::ostringstream text;
-    text << "camdrift test job\n"
-         << input << "\n"
-         << output << "\n"
-         << muxer << "\n"
-         << codec << "\n"
-         << transition << "\n"
-         << width << "\n"
-         << height << "\n";
-    for (const auto& line : keyframeLines) {
-        text << line << "\n";
-    }
-    return text.str();
+std::string jobScriptText(const JobScriptLines& lines) {
+    std::string text = lines.title + "\n" + lines.input + "\n" + lines.output + "\n" +
+                       lines.muxer + "\n" + lines.codec + "\n" + lines.transition + "\n" +
+                       lines.width + "\n" + lines.height + "\n";
+    for (const std::string& line : lines.keyframes) text += line + "\n";
+    if (!lines.finalLineFeed) text.pop_back();
+    return text;
 }
 
 }  // namespace testing_support
