@@ -160,8 +160,27 @@ INSTANTIATE_TEST_SUITE_P(
                          kWriterFails + "\n",
                      std::string("warning: line 8: output height -360 is not a usable size; ") +
                          kWriterFails + "\n"}},
+        // Within a pixel of the source's aspect ratio on either side is no
+        // stretch, and one side is enough: 854 x 480 is 480.4 high at 854
+        // wide; 646 x 364 is 363.4 high at 646 wide, though 647.1 wide at
+        // 364 high; 641 x 360 is 360.6 high at 641 wide, though 640 wide at
+        // 360 high, a whole pixel off.
         WarningCase{"aspectWithinAPixel", {"in.avi", "out.avi", "", "XVID", "1.5", "854", "480"},
                     {}, true, {}},
+        WarningCase{"aspectWithinAPixelOneWayOnly",
+                    {"in.avi", "out.avi", "", "XVID", "1.5", "646", "364"}, {}, true, {}},
+        WarningCase{"aspectWithinAPixelOfAnOddWidth",
+                    {"in.avi", "out.avi", "", "XVID", "1.5", "641", "360"}, {}, true,
+                    {"warning: line 7: output size 641 x 360 is written as 640 x 360: OpenCV's "
+                     "writer rounds each side down to an even number and drops the last "
+                     "column\n"}},
+        // 640 x 361 is a pixel off one way (360 high at 640 wide) and more the other.
+        WarningCase{"aspectAPixelOffBothWays",
+                    {"in.avi", "out.avi", "", "XVID", "1.5", "640", "361"}, {}, true,
+                    {"warning: line 7: output size 640 x 361 has another aspect ratio than the "
+                     "source's 1280 x 720; the picture will be stretched\n",
+                     "warning: line 8: output size 640 x 361 is written as 640 x 360: OpenCV's "
+                     "writer rounds each side down to an even number and drops the last row\n"}},
         WarningCase{"aspectStretched", {"in.avi", "out.avi", "", "XVID", "1.5", "640", "480"},
                     {}, true,
                     {"warning: line 7: output size 640 x 480 has another aspect ratio than the "
