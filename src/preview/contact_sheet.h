@@ -1,6 +1,6 @@
-// The contact sheet: the chosen source frames, each with the crop rectangle
-// of its view, and the plot of the view over the whole video, drawn and
-// written as a PNG file.
+// The contact sheet, from the job to the PNG file.
+// The chosen source frames, each with the crop rectangle of its view, over
+// the plot of the view across the whole video.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,8 @@
-// Everything the preview knows about a job: the script as read, with the
-// text no keyframe attempt reached; the source's properties and how evenly
-// its frames are timed; and facts about the files it names, found on the
-// file system and by trying OpenCV's writer, never on the real output.
+// What the preview knows about a job before it checks anything.
+// The script as read, with the text no keyframe attempt reached; the
+// source's properties and how evenly its frames are timed; and facts about
+// the files it names, found on the file system and by trying OpenCV's
+// writer, never on the real output.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
-// The warnings of the keyframe lines, line 9 on: how they were read (failed
-// attempts, labels that are numbers, octal values, keyframes the attempts
-// never reached) and the values of the accepted keyframes.
+// The warnings of the keyframe lines, from line 9 on.
+// How they were read (failed attempts, labels that are numbers, octal
+// values, keyframes the attempts never reached) and the values of the
+// accepted keyframes.
 #pragma once
 
 #include <vector>

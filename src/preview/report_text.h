@@ -1,7 +1,7 @@
-// The preview's words for how the job script was read: script text quoted
-// so blanks and control characters show, the codec code byte by byte, how
-// the view moves over each keyframe segment, and the report of the paths,
-// the transition time, the sizes and the keyframes.
+// The preview's words for how the job script was read.
+// Script text quoted so blanks and control characters show, the codec code
+// byte by byte, how the view moves over each keyframe segment, and the
+// report of the paths, the transition time, the sizes and the keyframes.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-// The contact sheet's design, apart from any drawing: which source frames it
-// shows, where the title, thumbnails, captions, legend and plot sit, where a
-// crop rectangle lands in a thumbnail, the plot's scale, and the inks and
-// type that the thumbnails and the plot share.
+// The contact sheet's design, decided before a pixel is drawn.
+// Which source frames it shows, where the title, thumbnails, captions,
+// legend and plot sit, where a crop rectangle lands in a thumbnail, the
+// plot's scale, and the inks and type that the thumbnails and the plot share.
 #pragma once
 
 #include <cstddef>

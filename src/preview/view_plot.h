@@ -1,8 +1,8 @@
-// The view over time: the view of every frame, from the run's own ViewTrack
-// driven frame by frame from 0, how it moves from one frame to the next, and
-// the plot under the thumbnails that shows both: zoom, centerX and centerY
-// of every frame, the keyframes' values marked, the background shaded by
-// how the view moves.
+// The view over time, and the plot of it under the thumbnails.
+// The view of every frame, from the run's own ViewTrack driven frame by
+// frame from 0, and how it moves from one frame to the next; the plot shows
+// zoom, centerX and centerY of every frame, the keyframes' values marked,
+// on a background shaded by how the view moves.
 #pragma once
 
 #include <cstdint>
