@@ -135,6 +135,7 @@ std::string createTempFile(const std::string& prefix, const std::string& suffix)
 // all, less the umask) and emptied first when not; false when it can't be
 // opened or a write fails.
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
 
