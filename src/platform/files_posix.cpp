@@ -133,11 +133,11 @@ namespace {
 
 constexpr int kTempNameTries = 100;
 
-// An empty variable counts as unset.
+// The first of these that is set wins, even when empty (which names no
+// folder), as std::filesystem::temp_directory_path has it.
 std::string tempFolder() {
     for (const char* variable : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value) return value;
+        if (const char* value = std::getenv(variable)) return value;
     }
     return "/tmp";
 }

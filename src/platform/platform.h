@@ -127,9 +127,10 @@ std::vector<std::string> namesInPath(const std::string& path);
 std::string nearestExistingFolder(const std::string& path);
 
 // A new empty file named `prefix`, eight random hex digits and `suffix` in
-// the system's temp folder ($TMPDIR, $TMP, $TEMP or $TEMPDIR, else /tmp),
-// created exclusively so no existing file is ever opened: its path, or empty
-// when the folder is missing or 100 names were all taken or refused.
+// the system's temp folder (the first of $TMPDIR, $TMP, $TEMP and $TEMPDIR
+// that is set, else /tmp), created exclusively so no existing file is ever
+// opened: its path, or empty when that is no folder or 100 names were all
+// taken or refused.
 std::string createTempFile(const std::string& prefix, const std::string& suffix);
 // Writes `bytes` as the whole file, created when missing (read and write for
 // all, less the umask) and emptied first when not; false when it can't be
