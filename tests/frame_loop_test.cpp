@@ -58,8 +58,10 @@ void expectPixelExact(const Job& job) {
     const std::string source = dir.file("src.avi");
     const std::string output = dir.file("out.avi");
     ASSERT_TRUE(writePatternVideo(source, kWidth, kHeight, job.frames, kFps));
-    writeFile(dir.file("job.txt"), jobScriptText(source, output, "", "FFV1", job.transition,
-                                                 job.outWidth, job.outHeight, job.keyframeLines));
+    writeFile(dir.file("job.txt"),
+              jobScriptText({source, output, "", "FFV1", job.transition,
+                             std::to_string(job.outWidth), std::to_string(job.outHeight),
+                             job.keyframeLines}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     ASSERT_EQ(result.exitStatus, 0) << result.out;
 
@@ -104,7 +106,7 @@ TEST(PixelExactTest, HandWorkedCropsOfALeadInAndARamp) {
         const std::string output = dir.file("out.avi");
         ASSERT_TRUE(writePatternVideo(source, kWidth, kHeight, 25, kFps));
         writeFile(dir.file("job.txt"),
-                  jobScriptText(source, output, "", "FFV1", "1", 20, 15, c.keyframeLines));
+                  jobScriptText({source, output, "", "FFV1", "1", "20", "15", c.keyframeLines}));
         ASSERT_EQ(runCamdrift({dir.file("job.txt")}).exitStatus, 0);
         const std::vector<cv::Mat> sourceFrames = readAllFrames(source);
         const std::vector<cv::Mat> outputFrames = readAllFrames(output);
@@ -173,7 +175,7 @@ std::string runProgressJob(int frames) {
     const std::string source = dir.file("src.avi");
     EXPECT_TRUE(writePatternVideo(source, 16, 16, frames, kFps));
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 16));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "16"}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     EXPECT_EQ(result.exitStatus, 0);
     const std::string prefix = "fn2=" + dir.file("out.avi") + "\n";
@@ -199,7 +201,7 @@ TEST(ProgressTest, SourceEndingEarlyKeepsItsRealFrames) {
     const size_t realFrames = readAllFrames(source).size();
     ASSERT_LT(realFrames, 40u);
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 12));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "12"}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_NE(result.out.find("Finished!\n"), std::string::npos);
@@ -212,7 +214,7 @@ TEST(ProgressTest, TerminalLinesOverwriteThePreviousOne) {
     const std::string source = dir.file("src.avi");
     ASSERT_TRUE(writePatternVideo(source, 16, 16, 304, kFps));
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 16));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "16"}));
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);

@@ -38,7 +38,7 @@ protected:
     RunResult runJob(const std::string& codec, const std::string& output,
                      const std::string& videoIo) {
         writeFile(dir_.file("job.txt"),
-                  jobScriptText(source_, output, "", codec, "1", 64, 48, {"k 10 50 40 40 0"}));
+                  jobScriptText({source_, output, "", codec, "1", "64", "48", {"k 10 50 40 40 0"}}));
         RunOptions options;
         options.env["CAMDRIFT_VIDEO_IO"] = videoIo;
         options.env["CAMDRIFT_VIDEO_IO_LOG"] = dir_.file("io.log");

@@ -87,8 +87,8 @@ protected:
         makeExecutable(muxer_);
     }
     std::string job(const std::string& output, const std::string& codec) const {
-        return jobScriptText(source_, output, muxer_, codec, "1", 320, 240,
-                             {"k 100 50 30 30 0"});
+        return jobScriptText(
+            {source_, output, muxer_, codec, "1", "320", "240", {"k 100 50 30 30 0"}});
     }
     // The lines every run prints before the check's verdict.
     std::string expectedStart(const std::string& output) const {

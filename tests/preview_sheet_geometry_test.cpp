@@ -7,10 +7,8 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "preview/plot_scale.h"
-#include "preview/sheet_frames.h"
-#include "preview/sheet_layout.h"
-#include "preview/view_path.h"
+#include "preview/sheet_geometry.h"
+#include "preview/view_plot.h"
 
 using namespace camdrift;
 

@@ -105,8 +105,9 @@ CellRun runCell(const Cell& cell, const std::string& folder, const std::string& 
             bool forceOpenCv) {
     const std::string output = std::string("out.") + cell.extension;
     writeFile(folder + "/job.txt",
-              jobScriptText(sourcePath, output, cell.muxer ? "/usr/bin/ffmpeg" : "", cell.codec,
-                            "0.3", cell.width, cell.height, kKeyframes));
+              jobScriptText({sourcePath, output, cell.muxer ? "/usr/bin/ffmpeg" : "", cell.codec,
+                             "0.3", std::to_string(cell.width), std::to_string(cell.height),
+                             kKeyframes}));
     RunOptions options;
     options.cwd = folder;
     options.env["CAMDRIFT_VIDEO_IO_LOG"] = folder + "/io.log";

@@ -1,17 +1,15 @@
 #include "app/preview_driver.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "platform/platform.h"
-#include "preview/job_probes.h"
+#include "preview/contact_sheet.h"
+#include "preview/job_facts.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
-#include "preview/reading_text.h"
-#include "preview/sheet_maker.h"
-#include "preview/sheet_png.h"
-#include "preview/shown_text.h"
+#include "preview/report_text.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
 #include "video/video_library_quiet.h"
@@ -65,7 +63,9 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     PreviewInput input = readPreviewInput(text, std::localeconv()->decimal_point);
     VideoLibraryQuiet quiet;
     input.source = probeSource(input.job);
-    input.files = probeFiles(input.job, input.source);
+    if (input.source) input.sourceTiming = probeSourceTiming(input.job, *input.source);
+    const char* searchPath = std::getenv("PATH");
+    input.files = probeFiles(input.job, input.source, searchPath ? searchPath : "");
     console.write(describeReading(input, scriptPath));
     const std::vector<Warning> warnings = checkJob(input);
     printWarnings(warnings, console);

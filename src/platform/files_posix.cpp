@@ -6,9 +6,13 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -44,6 +48,135 @@ int64_t regularFileSize(const std::string& path) {
 
 bool removeFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
+}
+
+bool canCreateFilesIn(const std::string& folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+long longestNameIn(const std::string& folder) {
+    return pathconf(folder.c_str(), _PC_NAME_MAX);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// ENOTDIR: a name on the way is a file, so nothing can be below it.
+bool isMissing(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath) {
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        const size_t colon = std::min(searchPath.find(':', start), searchPath.size());
+        const std::string folder = searchPath.substr(start, colon - start);
+        if (!folder.empty()) {
+            const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
+            if (isExecutableFile(candidate)) return candidate;
+        }
+        start = colon + 1;
+    }
+    return "";
+}
+
+namespace {
+
+// folderOf without the "." for a bare name, which has no folder part.
+std::string folderPart(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return "";
+    const size_t end = path.find_last_not_of('/', slash);
+    return end == std::string::npos ? "/" : path.substr(0, end + 1);
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& path) {
+    const std::string folder = folderPart(path);
+    return folder.empty() ? "." : folder;
+}
+
+std::vector<std::string> namesInPath(const std::string& path) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', start)) {
+        if (slash > start) names.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    names.push_back(path.substr(start));
+    return names;
+}
+
+// The root is its own folder part, which ends the climb.
+std::string nearestExistingFolder(const std::string& path) {
+    std::string folder = folderPart(path);
+    while (!folder.empty() && !isFolder(folder)) {
+        std::string above = folderPart(folder);
+        if (above == folder) break;
+        folder = std::move(above);
+    }
+    return folder.empty() ? "." : folder;
+}
+
+namespace {
+
+constexpr int kTempNameTries = 100;
+
+// The first of these that is set wins, even when empty (which names no
+// folder), as std::filesystem::temp_directory_path has it.
+std::string tempFolder() {
+    for (const char* variable : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
+        if (const char* value = std::getenv(variable)) return value;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+// O_EXCL fails on any existing entry, a link included, so no file that was
+// there before is ever opened, let alone emptied.
+std::string createTempFile(const std::string& prefix, const std::string& suffix) {
+    std::string folder = tempFolder();
+    if (!isFolder(folder)) return "";
+    if (folder.back() != '/') folder += '/';
+    std::random_device seed;
+    std::mt19937 draw(seed());
+    for (int i = 0; i < kTempNameTries; ++i) {
+        const std::string path = folder + formatText("%s%08x%s", prefix.c_str(),
+                                                     static_cast<unsigned>(draw()),
+                                                     suffix.c_str());
+        const Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file.valid()) return path;
+    }
+    return "";
+}
+
+// close() can report a write the kernel deferred (NFS, a full quota), so
+// its result counts too.
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!file.valid()) return false;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = write(file.get(), bytes.data() + written, bytes.size() - written);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        written += static_cast<size_t>(put);
+    }
+    return close(file.release()) == 0;
 }
 
 // rename() swaps the name over in one step: anyone opening `to` sees either
@@ -94,25 +227,6 @@ std::optional<std::string> readWholeFile(const std::string& path, size_t maxByte
         if (static_cast<size_t>(got) > maxBytes - bytes.size()) return std::nullopt;
         bytes.append(chunk.data(), static_cast<size_t>(got));
     }
-}
-
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    int fd;
-    do {
-        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    const Descriptor file(fd);
-    if (!file.valid()) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = write(file.get(), bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(put);
-    }
-    return true;
 }
 
 int64_t calendarSeconds() {

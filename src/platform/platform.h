@@ -65,7 +65,8 @@ private:
     bool progressShown_ = false;
 };
 
-// printf-style formatting into a string, under the current C locale.
+// printf-style formatting into a string, under the current C locale; the
+// one piece here that is plain C++ (format_text.cpp), not the system's.
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string formatTextV(const char* format, va_list args);
 
@@ -87,15 +88,55 @@ private:
 // a writer reads as empty instead of waiting for one.
 std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes);
 
-// Creates or truncates the file and writes `bytes`; false on any error.
-bool writeWholeFile(const std::string& path, const std::string& bytes);
-
 bool fileExists(const std::string& path);
 // True when both paths name one existing file (same device and inode).
 bool sameFile(const std::string& a, const std::string& b);
 // Size in bytes of a regular file, or -1 when there is none.
 int64_t regularFileSize(const std::string& path);
 bool removeFile(const std::string& path);
+// True when this process may create files in the existing folder `folder`
+// (write and search permission, as the kernel judges them for its user).
+bool canCreateFilesIn(const std::string& folder);
+// The longest name of one entry, in bytes, that the file system holding
+// `folder` accepts; -1 when the system doesn't say.
+long longestNameIn(const std::string& folder);
+// These follow symbolic links: a link to a folder is a folder, a link that
+// leads nowhere is missing.
+bool isFolder(const std::string& path);
+// False when it can't be told, as when a folder on the way can't be searched.
+bool isMissing(const std::string& path);
+// A regular file that its owner, its group or others may execute (the bits
+// alone: whether this process may is not asked).
+bool isExecutableFile(const std::string& path);
+
+// The first executable file `name` in the folders of `searchPath` (the
+// PATH variable's value: folders separated by ":"), or empty when none has
+// one. Empty entries, which stand for the current folder, are passed over.
+std::string findOnSearchPath(const std::string& name, const std::string& searchPath);
+
+// Paths as written, split at "/" without asking the file system.
+// The folder part, trailing slashes dropped: "a/b/c.avi" gives "a/b",
+// "/c.avi" gives "/", "a/b/" gives "a/b"; "." for a bare name.
+std::string folderOf(const std::string& path);
+// The names in `path`, each folder's and then the file name, which is
+// empty when the path ends in "/"; repeated slashes part no empty names:
+// "/a//b/c.avi" gives "a", "b", "c.avi".
+std::vector<std::string> namesInPath(const std::string& path);
+// folderOf(path) when it is a folder, else the nearest of the folders
+// above it as written that is; "." when none of them is.
+std::string nearestExistingFolder(const std::string& path);
+
+// A new empty file named `prefix`, eight random hex digits and `suffix` in
+// the system's temp folder (the first of $TMPDIR, $TMP, $TEMP and $TEMPDIR
+// that is set, else /tmp), created exclusively so no existing file is ever
+// opened: its path, or empty when that is no folder or 100 names were all
+// taken or refused.
+std::string createTempFile(const std::string& prefix, const std::string& suffix);
+// Writes `bytes` as the whole file, created when missing (read and write for
+// all, less the umask) and emptied first when not; false when it can't be
+// opened or a write fails.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
 

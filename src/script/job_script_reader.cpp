@@ -1,5 +1,6 @@
 #include "script/job_script_reader.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -63,6 +64,12 @@ void scanHeaderValues(std::u16string_view text, size_t& pos, std::u16string_view
     report->transitionToken = textOf(transition);
     report->widthToken = textOf(width);
     report->heightToken = textOf(height);
+    if (transition.converted) {
+        const size_t lineEnd = std::min(text.find(u'\n', transition.end), text.size());
+        report->transitionRest = std::u16string(text.substr(transition.end,
+                                                            lineEnd - transition.end));
+        trimLineEnd(report->transitionRest);
+    }
 }
 
 }  // namespace

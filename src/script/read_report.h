@@ -30,6 +30,9 @@ struct ReadReport {
     std::u16string transitionToken;        // the text each header value was read from
     std::u16string widthToken;             // (empty when its scan failed)
     std::u16string heightToken;
+    // What follows the transition time on its line, line end removed: text
+    // there ("1.5 s") is left for the scans after it (empty when its scan failed).
+    std::u16string transitionRest;
     std::vector<KeyframeAttempt> attempts; // every attempt, in order
 };
 

@@ -64,6 +64,14 @@ void makeExecutable(const std::string& path) {
     chmod(path.c_str(), 0755);
 }
 
+bool othersCanRun(const std::string& file) {
+    for (std::filesystem::path at = file; at != at.parent_path(); at = at.parent_path()) {
+        struct stat info;
+        if (stat(at.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
+    }
+    return true;
+}
+
 RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
     return RunningProcess(argv, options).finish();
 }
@@ -86,6 +94,15 @@ RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOpti
     std::vector<std::string> argv = {camdriftPreviewExe()};
     argv.insert(argv.end(), args.begin(), args.end());
     return run(argv, options);
+}
+
+std::vector<std::string> previewWarnings(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("warning: ", 0) == 0) lines.push_back(line + "\n");
+    }
+    return lines;
 }
 
 cv::Mat patternFrame(int width, int height, int frameIndex) {
@@ -134,23 +151,13 @@ bool makeClipWithSound(const std::string& path, int width, int height, int frame
     return std::system(command.str().c_str()) == 0;
 }
 
-std::string jobScriptText(const std::string& input, const std::string& output,
-                          const std::string& muxer, const std::string& codec,
-                          const std::string& transition, int width, int height,
-                          const std::vector<std::string>& keyframeLines) {
-    std::ostringstream text;
-    text << "camdrift test job\n"
-         << input << "\n"
-         << output << "\n"
-         << muxer << "\n"
-         << codec << "\n"
-         << transition << "\n"
-         << width << "\n"
-         << height << "\n";
-    for (const auto& line : keyframeLines) {
-        text << line << "\n";
-    }
-    return text.str();
+std::string jobScriptText(const JobScriptLines& lines) {
+    std::string text = lines.title + "\n" + lines.input + "\n" + lines.output + "\n" +
+                       lines.muxer + "\n" + lines.codec + "\n" + lines.transition + "\n" +
+                       lines.width + "\n" + lines.height + "\n";
+    for (const std::string& line : lines.keyframes) text += line + "\n";
+    if (!lines.finalLineFeed) text.pop_back();
+    return text;
 }
 
 }  // namespace testing_support

@@ -1,18 +1,107 @@
-#include "preview/reading_text.h"
+#include "preview/report_text.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "platform/platform.h"
-#include "preview/segment_kind.h"
-#include "preview/shown_text.h"
 #include "render/view_track.h"
 #include "script/utf8.h"
 
 namespace camdrift {
-namespace {
 
 using platform::formatText;
+
+// ---- Script text as shown ----
+
+namespace {
+
+std::string escapedByte(unsigned char byte) {
+    switch (byte) {
+        case '\n': return "\\n";
+        case '\r': return "\\r";
+        case '\t': return "\\t";
+        case '\0': return "\\0";
+        default: return formatText("\\x%02X", static_cast<unsigned>(byte));
+    }
+}
+
+bool isControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+
+}  // namespace
+
+std::string quoted(std::u16string_view text) {
+    std::string shown = "\"";
+    for (const unsigned char byte : encodeUtf8(text)) {
+        if (byte == '"' || byte == '\\') {
+            shown += '\\';
+            shown += static_cast<char>(byte);
+        } else if (isControl(byte)) {
+            shown += escapedByte(byte);
+        } else {
+            shown += static_cast<char>(byte);
+        }
+    }
+    return shown + "\"";
+}
+
+std::string codecCodeText(const CodecCode& code) {
+    std::string shown;
+    for (size_t i = 0; i < 4; ++i) {
+        if (i > 0) shown += ' ';
+        const unsigned char byte = code[i];
+        const bool printable = byte > 0x20 && byte < 0x7F;
+        shown += printable ? std::string(1, static_cast<char>(byte)) : escapedByte(byte);
+    }
+    return shown;
+}
+
+// ---- Keyframe segments ----
+
+namespace {
+
+bool holdsThenRamps(int32_t code) { return code >= 1 && code <= 3; }
+
+const char* rampShareText(int32_t code) {
+    switch (code) {
+        case 1: return "twice the transition time";
+        case 2: return "the transition time";
+        default: return "half the transition time";
+    }
+}
+
+}  // namespace
+
+SegmentKind segmentKind(int32_t code, int64_t length, int32_t rampFrames) {
+    if (code == 0) return SegmentKind::Linear;
+    if (!holdsThenRamps(code)) return SegmentKind::Stays;
+    return length <= rampFrames ? SegmentKind::Linear : SegmentKind::HoldThenRamp;
+}
+
+int64_t segmentLength(const std::vector<Keyframe>& keyframes, size_t index) {
+    const int64_t start = index == 0 ? 0 : keyframes[index - 1].frame;
+    return int64_t{keyframes[index].frame} - start;
+}
+
+std::string segmentText(int32_t code, int64_t length, double transitionSeconds,
+                        std::optional<double> fps) {
+    if (code == 0) return "linear";
+    if (!holdsThenRamps(code)) return "the view stays as it was (unknown code)";
+    if (!fps) return std::string("hold, then ramp over ") + rampShareText(code);
+    const int32_t T = transitionFrames(code, transitionSeconds, *fps);
+    switch (segmentKind(code, length, T)) {
+        case SegmentKind::Linear:
+            return formatText("linear (T = %d frames is not shorter than the segment)", T);
+        case SegmentKind::HoldThenRamp:
+            if (T <= 0) return formatText("hold, then jump (T = %d frames)", T);
+            return formatText("hold, then ramp over %d frames", T);
+        case SegmentKind::Stays:
+            break;
+    }
+    return "the view stays as it was";
+}
+
+// ---- The report ----
+
+namespace {
 
 std::string muxerText(const JobScript& job) {
     return job.muxerPath.empty() ? "none (line 4 is empty): the output gets no sound"
