@@ -31,9 +31,9 @@
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
-#include "video/packet_count.h"
 #include "video/frame_io_open.h"
 #include "video/opencv_video_io_linked.h"
+#include "video/packet_count.h"
 #include "video/video_open.h"
 
 namespace {

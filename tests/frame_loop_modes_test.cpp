@@ -6,9 +6,9 @@
 #include <opencv2/videoio.hpp>
 
 #include "render/frame_loop.h"
+#include "script/utf8.h"
 #include "video/opencv_frame_source.h"
 #include "video/opencv_frame_writer.h"
-#include "script/utf8.h"
 #include "test_support.h"
 
 using namespace testing_support;

@@ -11,11 +11,11 @@
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/frame_io_open.h"
 #include "video/packet_count.h"
 #include "video/source_info.h"
 #include "video/video_io_choice.h"
 #include "video/video_library_quiet.h"
-#include "video/frame_io_open.h"
 
 namespace camdrift {
 
