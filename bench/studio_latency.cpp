@@ -1,7 +1,7 @@
 // How long camdrift-studio takes to answer for a frame while someone scrubs:
 // the next frame (the arrow key, playback) and a jump anywhere (the slider).
 // Measured on the handlers the page calls, without a socket, and on the
-// FrameSource beneath them, so the decoder's share shows.
+// FramesByNumber beneath them, so the decoder's share shows.
 //
 //   camdrift_studio_latency VIDEO [--jumps N] [--runs N]
 //
@@ -19,9 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "studio/frame_source.h"
+#include "studio/frames_by_number.h"
 #include "studio/studio_handlers.h"
 #include "studio/studio_state.h"
+#include "video/opencv_video_io_linked.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
         if (option == "--runs") runs = std::atoi(argv[i + 1]);
     }
     const auto opening = Clock::now();
-    std::unique_ptr<camdrift::FrameSource> source = camdrift::openFrameSource(video);
+    std::unique_ptr<camdrift::FramesByNumber> source = camdrift::openFramesByNumber(video);
     if (!source) {
         std::fprintf(stderr, "can't open %s\n", video.c_str());
         return 1;
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
                 openMs);
 
     camdrift::StudioSession session{"unused.job", video, ".", kToken, 1};
-    camdrift::StudioState state(session, std::move(source), "/bin/false");
+    camdrift::StudioState state(session, std::move(source), "/bin/false",
+                                camdrift::VideoIo::Libav, camdrift::linkedOpenCvVideoIo);
     // The job the page sends with the output request: one keyframe, half
     // zoom, the output the source's size as a new script has it.
     const nlohmann::json job = {
@@ -99,9 +101,9 @@ int main(int argc, char** argv) {
         {"keyframes", {{{"label", "k"}, {"frame", info.frameCount / 2}, {"zoom", 50},
                         {"centerX", 40}, {"centerY", 50}, {"transition", 2}}}}};
 
-    Samples seekFrame{"random jump: FrameSource::frameAt", {}, {}};
+    Samples seekFrame{"random jump: FramesByNumber::frameAt", {}, {}};
     Samples seekJpeg{"random jump: GET /api/frame (JPEG, 1280 wide)", {}, {}};
-    Samples nextFrame{"next frame: FrameSource::frameAt", {}, {}};
+    Samples nextFrame{"next frame: FramesByNumber::frameAt", {}, {}};
     Samples nextJpeg{"next frame: GET /api/frame (JPEG, 1280 wide)", {}, {}};
     Samples outputPng{"output frame: POST /api/output (PNG, source size)", {}, {}};
     bool ok = true;
@@ -111,7 +113,7 @@ int main(int argc, char** argv) {
     // The page asks for the source picture, then the output of the same
     // frame (its decode is kept); the frame source alone is timed on a
     // second source so the kept frame doesn't hide the decode.
-    std::unique_ptr<camdrift::FrameSource> bare = camdrift::openFrameSource(video);
+    std::unique_ptr<camdrift::FramesByNumber> bare = camdrift::openFramesByNumber(video);
     cv::Mat frame;
     auto jpegOf = [&](int32_t n) {
         camdrift::Request r = request("GET", "/api/frame");

@@ -1,16 +1,15 @@
 # Writes a C++ file holding the page's files as byte arrays and a table of
 # their URL paths, so the studio ships as one executable and serves no file
-# from disk. Run as: cmake -DASSET_DIR=... -DOUTPUT=... -P EmbedWebAssets.cmake
-file(GLOB assets RELATIVE "${ASSET_DIR}" "${ASSET_DIR}/*")
+# from disk. Run as:
+#   cmake -DASSET_DIR=... -DASSETS=a.js,b.css,... -DOUTPUT=... -P EmbedWebAssets.cmake
+# with the files' names in ASSET_DIR, separated by commas.
+string(REPLACE "," ";" assets "${ASSETS}")
 list(SORT assets)
 
 set(arrays "")
 set(table "")
 set(index 0)
 foreach(name IN LISTS assets)
-  if(IS_DIRECTORY "${ASSET_DIR}/${name}")
-    continue()
-  endif()
   get_filename_component(extension "${name}" LAST_EXT)
   if(extension STREQUAL ".html")
     set(type "text/html; charset=utf-8")

@@ -16,15 +16,6 @@ using camdrift::ReadReport;
 
 namespace {
 
-bool sameKeyframe(const Keyframe& a, const Keyframe& b) {
-    return a.frame == b.frame && a.zoom == b.zoom && a.centerX == b.centerX &&
-           a.centerY == b.centerY && a.transition == b.transition;
-}
-
-bool sameKeyframes(const std::vector<Keyframe>& a, const std::vector<Keyframe>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameKeyframe);
-}
-
 // A path comes from one bounded line read with its line end removed.
 std::string checkPath(const char* name, const std::u16string& path) {
     if (path.size() > camdrift::kLineReadUnits) return std::string(name) + " longer than a line read";
@@ -46,7 +37,7 @@ std::string compareReads(const JobScript& plain, const JobScript& reported) {
           reported.transitionSeconds != reported.transitionSeconds)) &&
         plain.outputWidth == reported.outputWidth && plain.outputHeight == reported.outputHeight;
     if (!sameNumbers) return "the header values differ with the report on";
-    if (!sameKeyframes(plain.keyframes, reported.keyframes)) {
+    if (plain.keyframes != reported.keyframes) {
         return "the keyframes differ with the report on";
     }
     return {};
@@ -61,7 +52,7 @@ std::string checkReport(const JobScript& script, const ReadReport& report) {
         if (attempt.accepted != (attempt.converted == 6)) return "an attempt's verdict is off";
         if (attempt.accepted) accepted.push_back(attempt.values);
     }
-    if (!sameKeyframes(accepted, script.keyframes)) return "accepted attempts are not the keyframes";
+    if (accepted != script.keyframes) return "accepted attempts are not the keyframes";
     return {};
 }
 

@@ -26,11 +26,7 @@ if [ -n "$(ls -A "$reports")" ]; then
     exit 1
 fi
 
-# The browser test's one npm package, exactly as locked; Chromium is
-# Debian's, never a download of puppeteer's own.
-(cd tests/browser && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
-CAMDRIFT_BUILD=build node --test tests/browser/studio.test.js
-echo "The studio's screenshot is build/studio-screenshot.png"
+bash scripts/browser-test.sh
 
 bash scripts/fuzz.sh 60
 echo "All tests passed (release and sanitizer builds, the browser, fuzzing)."

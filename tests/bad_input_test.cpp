@@ -66,16 +66,6 @@ bool makeClip(const std::string& path, const std::string& codec, int frames) {
     return made.exitStatus == 0;
 }
 
-// True when a user other than the owner can reach and run the file: every
-// folder above it and the file itself have the "others" execute bit.
-bool othersCanRun(const std::filesystem::path& file) {
-    for (std::filesystem::path at = file; at != at.parent_path(); at = at.parent_path()) {
-        struct stat info;
-        if (stat(at.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
-    }
-    return true;
-}
-
 // A fake muxer: `behaviour` runs with $out (the output, argument 2) and
 // $temp (the last argument) set.
 std::string fakeMuxer(const std::string& behaviour) {
@@ -94,7 +84,7 @@ protected:
     }
     std::string script(const std::string& input, const std::string& output,
                        const std::string& muxer = "", const std::string& codec = "FFV1") const {
-        return jobScriptText(input, output, muxer, codec, "1", 32, 24, {"k 5 50 40 60 0"});
+        return jobScriptText({input, output, muxer, codec, "1", "32", "24", {"k 5 50 40 60 0"}});
     }
 
     // Runs the tool on the job script with the given bytes and checks what
@@ -185,8 +175,8 @@ TEST_F(BadInputTest, InvalidUtf8ReadsAsReplacementCharacters) {
     ASSERT_EQ(link(source_.c_str(), latin1Name.c_str()), 0);
     const std::string replaced = dir_.file("out\xEF\xBF\xBD.avi");  // U+FFFD in UTF-8
 
-    RunResult result = runAndCheck("ti\xFF\xFEtle \xC3(\n" + source_ + "\n" + dir_.file("out\xC0.avi") +
-                                       "\n\nFFV1\n1\n32\n24\n",
+    RunResult result = runAndCheck(jobScriptText({source_, dir_.file("out\xC0.avi"), "", "FFV1",
+                                                  "1", "32", "24", {}, true, "ti\xFF\xFEtle \xC3("}),
                                    {"out\xEF\xBF\xBD.avi"});
     EXPECT_EQ(result.out, header(replaced) + "Finished!\n");
     EXPECT_EQ(result.exitStatus, 0);
@@ -200,10 +190,11 @@ TEST_F(BadInputTest, InvalidUtf8ReadsAsReplacementCharacters) {
 // A NUL ends a path the way it ends a C string: the rest of the line is not
 // part of any name the tool opens, prints or hands to the muxer.
 TEST_F(BadInputTest, NulByteEndsAPath) {
-    std::string title("ti\0tle\n", 7);
-    RunResult result = runAndCheck(title + source_ + std::string("\0.mkv", 5) + "\n" + output_ +
-                                       std::string("\0/../elsewhere.avi", 18) + "\n\nFFV1\n1\n32\n24\n",
-                                   {"out.avi"});
+    RunResult result = runAndCheck(
+        jobScriptText({source_ + std::string("\0.mkv", 5),
+                       output_ + std::string("\0/../elsewhere.avi", 18), "", "FFV1", "1", "32",
+                       "24", {}, true, std::string("ti\0tle", 6)}),
+        {"out.avi"});
     EXPECT_EQ(result.out, header(output_) + "Finished!\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(readAllFrames(output_).size(), 10u);

@@ -28,8 +28,8 @@ protected:
     }
     std::string job(const std::string& output, const std::string& codec = "FFV1",
                     int width = 32, int height = 24, const std::string& input = "") {
-        return jobScriptText(input.empty() ? source_ : input, output, "", codec, "1", width,
-                             height);
+        return jobScriptText({input.empty() ? source_ : input, output, "", codec, "1",
+                              std::to_string(width), std::to_string(height)});
     }
     std::string header(const std::string& output, int frames = 10) const {
         return "Opened\n64x48@25.000000\t" + std::to_string(frames) + "\nfn2=" + output + "\n";
@@ -69,7 +69,8 @@ TEST(CommandLineTest, AFileNamedLikeAFlagIsTheJobScript) {
     ASSERT_TRUE(writePatternVideo(dir.file("source.avi"), 64, 48, 3, 25.0));
     for (const char* name : {"-h", "--help", "--version"}) {
         SCOPED_TRACE(name);
-        writeFile(dir.file(name), jobScriptText("source.avi", "out.avi", "", "FFV1", "1", 32, 24));
+        writeFile(dir.file(name),
+                  jobScriptText({"source.avi", "out.avi", "", "FFV1", "1", "32", "24"}));
         RunOptions options;
         options.cwd = dir.path();
         const RunResult result = runCamdrift({name}, options);
@@ -144,7 +145,8 @@ TEST_F(DriverTest, CommaLocalePrintsAndReadsTheDecimalComma) {
     // would leave ",5" for the width and the writer could not open.
     RunOptions options;
     options.env["LC_ALL"] = "de_DE.UTF-8";
-    RunResult result = runJob(jobScriptText(source_, output, "", "FFV1", "1,5", 32, 24), options);
+    RunResult result =
+        runJob(jobScriptText({source_, output, "", "FFV1", "1,5", "32", "24"}), options);
     EXPECT_EQ(result.out,
               "Opened\n64x48@25,000000\t10\nfn2=" + output + "\nFinished!\n");
     EXPECT_EQ(result.exitStatus, 0);
@@ -215,7 +217,8 @@ TEST_F(DriverTest, AnOutputLockedByAnotherRunIsLeftAlone) {
 TEST_F(DriverTest, RelativePathsNameFilesInTheCurrentDirectory) {
     RunOptions options;
     options.cwd = dir_.path();
-    writeFile(dir_.file("job.txt"), jobScriptText("source.avi", "rel out.avi", "", "FFV1", "1", 32, 24));
+    writeFile(dir_.file("job.txt"),
+              jobScriptText({"source.avi", "rel out.avi", "", "FFV1", "1", "32", "24"}));
     RunResult result = runCamdrift({"job.txt"}, options);
     EXPECT_EQ(result.out, header("rel out.avi") + "Finished!\n");
     EXPECT_EQ(readAllFrames(dir_.file("rel out.avi")).size(), 10u);

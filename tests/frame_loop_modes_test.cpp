@@ -7,6 +7,8 @@
 
 #include "render/frame_loop.h"
 #include "script/utf8.h"
+#include "video/opencv_frame_source.h"
+#include "video/opencv_frame_writer.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -28,9 +30,10 @@ LoopRun runLoop(const std::string& source, const std::string& output,
     job.outputHeight = 22;
     job.keyframes = {{20, 50, 20, 30, 0}, {120, 70, 80, 60, 2}, {200, 40, 50, 50, 1}};
 
-    cv::VideoCapture capture(source, cv::CAP_FFMPEG);
-    cv::VideoWriter writer(output, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('F', 'F', 'V', '1'),
-                           25.0, cv::Size(job.outputWidth, job.outputHeight), true);
+    camdrift::OpenCvFrameSource frames(cv::VideoCapture(source, cv::CAP_FFMPEG), 0);
+    camdrift::OpenCvFrameWriter writer(
+        cv::VideoWriter(output, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('F', 'F', 'V', '1'), 25.0,
+                        cv::Size(job.outputWidth, job.outputHeight), true));
     camdrift::SourceInfo info{48, 36, 25.0, reportedFrames};
 
     char* text = nullptr;
@@ -39,10 +42,10 @@ LoopRun runLoop(const std::string& source, const std::string& output,
     LoopRun run;
     {
         camdrift::platform::Console console(stream, false);
-        run.result = camdrift::runFrameLoop(capture, writer, info, job, console, mode, stopCheck);
+        run.result = camdrift::runFrameLoop(frames, writer, info, job, console, mode, stopCheck);
         console.flush();
     }
-    writer.release();
+    writer.close();
     std::fclose(stream);
     run.console.assign(text, size);
     std::free(text);

@@ -58,8 +58,10 @@ void expectPixelExact(const Job& job) {
     const std::string source = dir.file("src.avi");
     const std::string output = dir.file("out.avi");
     ASSERT_TRUE(writePatternVideo(source, kWidth, kHeight, job.frames, kFps));
-    writeFile(dir.file("job.txt"), jobScriptText(source, output, "", "FFV1", job.transition,
-                                                 job.outWidth, job.outHeight, job.keyframeLines));
+    writeFile(dir.file("job.txt"),
+              jobScriptText({source, output, "", "FFV1", job.transition,
+                             std::to_string(job.outWidth), std::to_string(job.outHeight),
+                             job.keyframeLines}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     ASSERT_EQ(result.exitStatus, 0) << result.out;
 
@@ -74,6 +76,50 @@ void expectPixelExact(const Job& job) {
         cv::Mat expected = expectedFrame(sourceFrames[i], view, {job.outWidth, job.outHeight});
         ASSERT_EQ(outputFrames[i].size(), expected.size());
         ASSERT_EQ(cv::norm(outputFrames[i], expected, cv::NORM_INF), 0.0);
+    }
+}
+
+// The cases above compute their expectations with the view track and crop
+// code under test, so a fault there would hide behind itself. These crops
+// are worked out by hand from the rules, for a 40 x 30 source at 10 fps.
+TEST(PixelExactTest, HandWorkedCropsOfALeadInAndARamp) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> keyframeLines;
+        std::vector<std::pair<int, cv::Rect>> crops;  // frame, crop (whole frame: 40 x 30)
+    };
+    const std::vector<Case> cases = {
+        // Linear from (100, 50, 50) at 0 to (50, 25, 50) at 10: at 5 the view
+        // is (75, 37.5, 50): 30 x 22 centred at (15, 15), pushed to x 0.
+        {"linear lead-in", {"k 10 50 25 50 0"},
+         {{0, {0, 0, 40, 30}}, {5, {0, 4, 30, 22}}, {10, {0, 8, 20, 15}}, {20, {0, 8, 20, 15}}}},
+        // Code 2 with T = 10: held to frame 10, then (75, 75, 75) at 15, which
+        // the frame's edges push to (10, 8), and (50, 100, 100) at 20.
+        {"hold then ramp", {"a 0 100 50 50 0", "b 20 50 100 100 2"},
+         {{9, {0, 0, 40, 30}}, {10, {0, 0, 40, 30}}, {15, {10, 8, 30, 22}},
+          {20, {20, 15, 20, 15}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        const std::string source = dir.file("src.avi");
+        const std::string output = dir.file("out.avi");
+        ASSERT_TRUE(writePatternVideo(source, kWidth, kHeight, 25, kFps));
+        writeFile(dir.file("job.txt"),
+                  jobScriptText({source, output, "", "FFV1", "1", "20", "15", c.keyframeLines}));
+        ASSERT_EQ(runCamdrift({dir.file("job.txt")}).exitStatus, 0);
+        const std::vector<cv::Mat> sourceFrames = readAllFrames(source);
+        const std::vector<cv::Mat> outputFrames = readAllFrames(output);
+        ASSERT_EQ(outputFrames.size(), 25u);
+        for (const auto& [frame, crop] : c.crops) {
+            SCOPED_TRACE("frame " + std::to_string(frame));
+            cv::Mat scaled;
+            cv::resize(sourceFrames[static_cast<size_t>(frame)](crop), scaled, cv::Size(20, 15), 0,
+                       0, cv::INTER_LINEAR);
+            // The writer keeps the even top-left part of the odd height.
+            const cv::Mat stored = scaled(cv::Rect(0, 0, 20, 14));
+            EXPECT_EQ(cv::norm(outputFrames[static_cast<size_t>(frame)], stored, cv::NORM_INF), 0.0);
+        }
     }
 }
 
@@ -129,7 +175,7 @@ std::string runProgressJob(int frames) {
     const std::string source = dir.file("src.avi");
     EXPECT_TRUE(writePatternVideo(source, 16, 16, frames, kFps));
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 16));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "16"}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     EXPECT_EQ(result.exitStatus, 0);
     const std::string prefix = "fn2=" + dir.file("out.avi") + "\n";
@@ -155,7 +201,7 @@ TEST(ProgressTest, SourceEndingEarlyKeepsItsRealFrames) {
     const size_t realFrames = readAllFrames(source).size();
     ASSERT_LT(realFrames, 40u);
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 12));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "12"}));
     RunResult result = runCamdrift({dir.file("job.txt")});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_NE(result.out.find("Finished!\n"), std::string::npos);
@@ -168,7 +214,7 @@ TEST(ProgressTest, TerminalLinesOverwriteThePreviousOne) {
     const std::string source = dir.file("src.avi");
     ASSERT_TRUE(writePatternVideo(source, 16, 16, 304, kFps));
     writeFile(dir.file("job.txt"),
-              jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 16, 16));
+              jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "16"}));
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);

@@ -27,8 +27,8 @@ protected:
     // A large lossless output keeps the run busy long enough to be caught.
     void writeJob(const std::string& muxer) {
         writeFile(dir_.file("job.txt"),
-                  jobScriptText(source_, output_, muxer, "FFV1", "1", 1280, 720,
-                                {"k 50 50 30 30 0"}));
+                  jobScriptText(
+                      {source_, output_, muxer, "FFV1", "1", "1280", "720", {"k 50 50 30 30 0"}}));
     }
     std::vector<std::string> folderEntries() const {
         std::vector<std::string> names;
@@ -75,7 +75,7 @@ TEST_P(InterruptTest, DuringTheRemuxReachesTheMuxerAndRemovesItsFile) {
               "touch '" + marker + "'\nexec sleep 60\n");
     makeExecutable(dir_.file("mux.sh"));
     writeFile(dir_.file("job.txt"),
-              jobScriptText(source_, output_, dir_.file("mux.sh"), "FFV1", "1", 32, 24));
+              jobScriptText({source_, output_, dir_.file("mux.sh"), "FFV1", "1", "32", "24"}));
 
     RunningProcess tool({camdriftExe(), dir_.file("job.txt")});
     ASSERT_TRUE(waitForFile(marker, 60));

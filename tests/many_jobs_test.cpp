@@ -39,8 +39,8 @@ TEST(ManyJobs, FourAtOnceInOneFolderAllGetTheirSound) {
     for (int job = 0; job < 4; ++job) {
         const std::string name = "job" + std::to_string(job);
         writeFile(dir.file(name + ".txt"),
-                  jobScriptText(source, dir.file(name + ".avi"), "/usr/bin/ffmpeg", "FFV1", "1",
-                                32, 24, {"k 20 50 30 30 0"}));
+                  jobScriptText({source, dir.file(name + ".avi"), "/usr/bin/ffmpeg", "FFV1", "1",
+                                 "32", "24", {"k 20 50 30 30 0"}}));
     }
     for (int job = 0; job < 4; ++job) {
         runs.push_back(std::make_unique<RunningProcess>(std::vector<std::string>{
@@ -74,7 +74,7 @@ TEST(ManyJobs, AShellLoopOverAListRunsEveryJob) {
     for (int job = 0; job < 3; ++job) {
         const std::string name = dir.file("job" + std::to_string(job));
         writeFile(name + ".txt",
-                  jobScriptText(source, name + ".avi", muxer, "FFV1", "1", 32, 24));
+                  jobScriptText({source, name + ".avi", muxer, "FFV1", "1", "32", "24"}));
         list += name + ".txt\n";
     }
     writeFile(dir.file("list"), list);

@@ -10,8 +10,9 @@
 #include <opencv2/videoio.hpp>
 #include <string>
 
-#include "app/packet_count.h"
+#include "video/packet_count.h"
 #include "test_support.h"
+#include "video_fixtures.h"
 
 using namespace testing_support;
 
@@ -57,8 +58,25 @@ TEST(PacketCount, ACutFileCountsWhatSurvivedOrNothing) {
     EXPECT_EQ(camdrift::countVideoPackets(dir.file("missing.avi")), std::nullopt);
 }
 
-class IncompleteOutput : public ::testing::Test {
+TEST(PacketCount, CountsOnlyTheVideoAndRefusesSoundAlone) {
+    ScratchDir dir;
+    const std::string clip = dir.file("clip.mp4");
+    ASSERT_TRUE(ffmpeg("-f lavfi -i testsrc2=size=96x64:rate=25 -f lavfi -i sine=duration=2 "
+                       "-frames:v 18 -c:v libx264 -bf 3 -c:a aac '" + clip + "'"));
+    EXPECT_EQ(camdrift::countVideoPackets(clip), 18) << "sound packets are not counted";
+    ASSERT_TRUE(ffmpeg("-f lavfi -i sine=duration=0.3 '" + dir.file("a.wav") + "'"));
+    EXPECT_EQ(camdrift::countVideoPackets(dir.file("a.wav")), std::nullopt);
+}
+
+// Each case runs on both paths: the libav writer reports the failed write
+// and stops, OpenCV's is caught by the stop check or the packet count.
+class IncompleteOutput : public ::testing::TestWithParam<const char*> {
 protected:
+    RunOptions videoIo() const {
+        RunOptions options;
+        options.env["CAMDRIFT_VIDEO_IO"] = GetParam();
+        return options;
+    }
     void SetUp() override {
         source_ = dir_.file("source.avi");
         ASSERT_TRUE(writePatternVideo(source_, 96, 72, 120, 25.0));
@@ -69,8 +87,8 @@ protected:
         makeExecutable(muxer_);
     }
     std::string job(const std::string& output, const std::string& codec) const {
-        return jobScriptText(source_, output, muxer_, codec, "1", 320, 240,
-                             {"k 100 50 30 30 0"});
+        return jobScriptText(
+            {source_, output, muxer_, codec, "1", "320", "240", {"k 100 50 30 30 0"}});
     }
     // The lines every run prints before the check's verdict.
     std::string expectedStart(const std::string& output) const {
@@ -94,7 +112,7 @@ protected:
 
 // Past the limit a write fails instead of killing the tool (SIGXFSZ is
 // ignored); the frames that did reach the file are kept for the user to see.
-TEST_F(IncompleteOutput, AFileSizeLimitIsReportedNotCalledFinished) {
+TEST_P(IncompleteOutput, AFileSizeLimitIsReportedNotCalledFinished) {
     // An MKV keeps the frames before the limit; an MP4 loses its index and won't open.
     const std::pair<const char*, const char*> cases[] = {{"FFV1", "out.mkv"}, {"mp4v", "out.mp4"}};
     for (const auto& [codec, name] : cases) {
@@ -102,16 +120,17 @@ TEST_F(IncompleteOutput, AFileSizeLimitIsReportedNotCalledFinished) {
         const std::string output = dir_.file(name);
         writeFile(dir_.file("job.txt"), job(output, codec));
         const RunResult result =
-            run({"/usr/bin/prlimit", "--fsize=300000", camdriftExe(), dir_.file("job.txt")});
+            run({"/usr/bin/prlimit", "--fsize=300000", camdriftExe(), dir_.file("job.txt")},
+                videoIo());
         expectIncomplete(result, output);
         EXPECT_LE(std::filesystem::file_size(output), 300000u);
     }
 }
 
-TEST_F(IncompleteOutput, AnUnlimitedRunOfTheSameJobFinishes) {
+TEST_P(IncompleteOutput, AnUnlimitedRunOfTheSameJobFinishes) {
     const std::string output = dir_.file("out.mkv");
     writeFile(dir_.file("job.txt"), job(output, "FFV1"));
-    const RunResult result = runCamdrift({dir_.file("job.txt")});
+    const RunResult result = runCamdrift({dir_.file("job.txt")}, videoIo());
     EXPECT_EQ(result.out, expectedStart(output) + "Processed: 84% (101 / 120)\nFinished!\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_TRUE(exists(dir_.file("muxer-ran")));
@@ -137,7 +156,7 @@ private:
 
 // A full disk stops the run at once rather than encoding the rest of the
 // video into nowhere.
-TEST_F(IncompleteOutput, AFullFileSystemStopsTheRunEarly) {
+TEST_P(IncompleteOutput, AFullFileSystemStopsTheRunEarly) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "mounting a small tmpfs needs root; this case runs in CI, which is root";
     }
@@ -147,10 +166,12 @@ TEST_F(IncompleteOutput, AFullFileSystemStopsTheRunEarly) {
     }
     const std::string output = dir_.file("small/out.avi");
     writeFile(dir_.file("job.txt"), job(output, "FFV1"));
-    const RunResult result = runCamdrift({dir_.file("job.txt")});
+    const RunResult result = runCamdrift({dir_.file("job.txt")}, videoIo());
     expectIncomplete(result, output);
     // Had it gone on to the end it would have passed frame 101.
     EXPECT_EQ(result.out.find("(101 / 120)"), std::string::npos) << result.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, IncompleteOutput, ::testing::Values("default", "opencv"));
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
 
-#include "preview/frame_grab.h"
-#include "preview/sheet_layout.h"
+#include "preview/contact_sheet.h"
+#include "preview/sheet_geometry.h"
 #include "render/crop_rect.h"
 #include "render/view_track.h"
 #include "test_support.h"
@@ -35,8 +35,8 @@ protected:
     std::string script(const std::vector<std::string>& keyframes, const std::string& muxer = "",
                        const std::string& codec = "FFV1", int width = 160, int height = 90,
                        const std::string& output = "") const {
-        return jobScriptText(source_, output.empty() ? dir_.file("out.avi") : output, muxer,
-                             codec, "1", width, height, keyframes);
+        return jobScriptText({source_, output.empty() ? dir_.file("out.avi") : output, muxer, codec,
+                              "1", std::to_string(width), std::to_string(height), keyframes});
     }
 
     // Runs the preview on `text` with the system temp folder inside the scratch folder.
@@ -126,6 +126,25 @@ TEST_F(PreviewRun, OutputFolderThatIsMissing) {
     EXPECT_EQ(result.exitStatus, 1);
 }
 
+// A phone's portrait clip: stored on its side, with a quarter turn in its metadata.
+TEST_F(PreviewRun, RotatedSourceIsToldWithItsUprightSize) {
+    auto ffmpeg = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {"/usr/bin/ffmpeg", "-nostdin", "-loglevel", "error"});
+        return run(args).exitStatus == 0;
+    };
+    const std::string base = dir_.file("base.mp4");
+    const std::string turned = dir_.file("r90.mp4");
+    ASSERT_TRUE(
+        ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "6", base}));
+    ASSERT_TRUE(ffmpeg({"-i", base, "-c", "copy", "-metadata:s:v:0", "rotate=90", turned}));
+    const RunResult result = preview(jobScriptText(
+        {turned, dir_.file("out.avi"), "", "FFV1", "1", "48", "64", {"k 5 50 50 50 0"}}));
+    EXPECT_NE(result.out.find("  source        48 x 64, 25 fps, 6 frames\n"), std::string::npos);
+    EXPECT_EQ(previewWarnings(result.out),
+              std::vector<std::string>{"warning: line 2: the source is rotated 90 degrees by its "
+                                       "metadata; camdrift shows it upright (48 x 64)\n"});
+}
+
 // The reader takes the locale's decimal separator, as camdrift does.
 TEST_F(PreviewRun, TransitionTimeInTheUsersLocale) {
     locale_t probe = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
@@ -133,8 +152,8 @@ TEST_F(PreviewRun, TransitionTimeInTheUsersLocale) {
         GTEST_SKIP() << "de_DE.UTF-8 is not installed (locale-gen de_DE.UTF-8 makes it)";
     }
     freelocale(probe);
-    writeFile(dir_.file("job.txt"), jobScriptText(source_, dir_.file("out.avi"), "", "FFV1",
-                                                  "1,5", 160, 90, {"k 19 50 50 50 2"}));
+    writeFile(dir_.file("job.txt"), jobScriptText({source_, dir_.file("out.avi"), "", "FFV1",
+                                                   "1,5", "160", "90", {"k 19 50 50 50 2"}}));
     RunOptions options;
     options.env["LC_ALL"] = "de_DE.UTF-8";
     const RunResult result = runCamdriftPreview({dir_.file("job.txt")}, options);
@@ -152,8 +171,8 @@ TEST_F(PreviewRun, UnreadableScriptExitsTwo) {
 }
 
 TEST_F(PreviewRun, UnopenableSourceExitsTwoAndDrawsNoSheet) {
-    const std::string text = jobScriptText(dir_.file("nothing.avi"), dir_.file("out.avi"), "",
-                                           "FFV1", "1", 160, 90, {"k 5 50 50 50 9"});
+    const std::string text = jobScriptText({dir_.file("nothing.avi"), dir_.file("out.avi"), "",
+                                            "FFV1", "1", "160", "90", {"k 5 50 50 50 9"}});
     const RunResult result = preview(text, {dir_.file("sheet.png")});
     const std::string expected =
         "warning: line 9: transition code 9 is not 0 to 3; the view stays as it was on the way "

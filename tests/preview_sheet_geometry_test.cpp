@@ -7,10 +7,8 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "preview/plot_scale.h"
-#include "preview/sheet_frames.h"
-#include "preview/sheet_layout.h"
-#include "preview/view_path.h"
+#include "preview/sheet_geometry.h"
+#include "preview/view_plot.h"
 
 using namespace camdrift;
 
@@ -67,19 +65,50 @@ INSTANTIATE_TEST_SUITE_P(
         FramesCase{"fourteenKeyframesAllShown", everyTenthFrame(14), 140,
                    {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130}}));
 
-TEST(SheetLayout, TwelveThumbnailsOfAWideSource) {
-    const SheetLayout layout = layoutSheet(12, cv::Size(1280, 720));
-    EXPECT_EQ(layout.size, cv::Size(1600, 1291));
-    EXPECT_EQ(layout.title, cv::Rect(16, 16, 1568, 28));
-    ASSERT_EQ(layout.thumbs.size(), 12u);
-    ASSERT_EQ(layout.captions.size(), 12u);
-    EXPECT_EQ(layout.thumbs[0], cv::Rect(16, 56, 383, 215));
-    EXPECT_EQ(layout.captions[0], cv::Rect(16, 271, 383, 60));
-    EXPECT_EQ(layout.thumbs[3], cv::Rect(1201, 56, 383, 215));
-    EXPECT_EQ(layout.thumbs[4], cv::Rect(16, 343, 383, 215));
-    EXPECT_EQ(layout.thumbs[11], cv::Rect(1201, 630, 383, 215));
-    EXPECT_EQ(layout.legend, cv::Rect(60, 917, 1524, 24));
-    EXPECT_EQ(layout.plot, cv::Rect(60, 947, 1524, 300));
+// What every layout must get right, whatever the count and the aspect.
+TEST(SheetLayout, KeepsEverythingInsideApartAndInOrder) {
+    const cv::Size sources[] = {{1280, 720}, {720, 1280}, {640, 480}, {1920, 800}};
+    for (const cv::Size source : sources) {
+        for (size_t count : {size_t{1}, size_t{4}, size_t{5}, size_t{12}, size_t{16}}) {
+            SCOPED_TRACE(std::to_string(count) + " of " + std::to_string(source.width) + "x" +
+                         std::to_string(source.height));
+            const SheetLayout layout = layoutSheet(count, source);
+            const cv::Rect sheet(cv::Point(0, 0), layout.size);
+            EXPECT_EQ(layout.size.width, kSheetWidth);
+            ASSERT_EQ(layout.thumbs.size(), count);
+            ASSERT_EQ(layout.captions.size(), count);
+
+            std::vector<cv::Rect> parts = {layout.title, layout.legend, layout.plot};
+            parts.insert(parts.end(), layout.thumbs.begin(), layout.thumbs.end());
+            parts.insert(parts.end(), layout.captions.begin(), layout.captions.end());
+            for (size_t i = 0; i < parts.size(); ++i) {
+                EXPECT_EQ(parts[i] & sheet, parts[i]) << "part " << i << " leaves the sheet";
+                for (size_t j = i + 1; j < parts.size(); ++j) {
+                    EXPECT_TRUE((parts[i] & parts[j]).empty()) << "parts " << i << " and " << j;
+                }
+            }
+            for (size_t i = 0; i < count; ++i) {
+                const cv::Rect& thumb = layout.thumbs[i];
+                // The source's aspect, give or take the rounding of one side.
+                EXPECT_NEAR(thumb.width * source.height, thumb.height * source.width,
+                            std::max(source.width, source.height));
+                EXPECT_EQ(layout.captions[i].tl(), cv::Point(thumb.x, thumb.br().y));
+                EXPECT_LT(layout.captions[i].br().y, layout.legend.y);
+                if (i % kSheetColumns != 0) {
+                    EXPECT_EQ(thumb.y, layout.thumbs[i - 1].y);  // left to right in a row
+                    EXPECT_GT(thumb.x, layout.thumbs[i - 1].br().x - 1);
+                } else if (i > 0) {
+                    EXPECT_GT(thumb.y, layout.captions[i - 1].br().y - 1);  // rows go down
+                }
+            }
+            EXPECT_GT(layout.plot.y, layout.legend.br().y - 1);
+        }
+    }
+}
+
+// The README describes the demo's sheet by this size.
+TEST(SheetLayout, TheDemoSheetIs1600By1291) {
+    EXPECT_EQ(layoutSheet(12, cv::Size(1280, 720)).size, cv::Size(1600, 1291));
 }
 
 TEST(SheetLayout, RowsFollowTheCountAndTheAspect) {

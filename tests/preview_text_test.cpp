@@ -4,11 +4,9 @@
 
 #include <string>
 
-#include "preview/number_tokens.h"
-#include "preview/preview_input.h"
-#include "preview/reading_text.h"
-#include "preview/segment_kind.h"
-#include "preview/shown_text.h"
+#include "preview/job_facts.h"
+#include "preview/job_warnings.h"
+#include "preview/report_text.h"
 #include "script/codec_code.h"
 #include "script/job_script_reader.h"
 #include "test_support.h"
@@ -88,8 +86,8 @@ TEST(SegmentKind, FollowsTheCodeAndTheRampLength) {
 
 PreviewInput demoInput() {
     const std::string text = testing_support::jobScriptText(
-        "demo/sample.avi", "demo/sample-framed.avi", "/usr/bin/ffmpeg", "XVID", "1.5", 640, 360,
-        {"push-in 50 50 30 40 2", "slide 150 50 70 40 0", "pull-out 230 100 50 50 1"});
+        {"demo/sample.avi", "demo/sample-framed.avi", "/usr/bin/ffmpeg", "XVID", "1.5", "640",
+         "360", {"push-in 50 50 30 40 2", "slide 150 50 70 40 0", "pull-out 230 100 50 50 1"}});
     return readPreviewInput(decodeJobScriptBytes(text), ".");
 }
 
@@ -142,8 +140,8 @@ TEST(ReadingText, TransitionWithoutTheSourceNeedsItsFrameRate) {
 
 TEST(ReadingText, LabelColumnFitsWideAndNonAsciiLabels) {
     const std::string text = testing_support::jobScriptText(
-        "in.avi", "out.avi", "", "XVID", "1", 64, 48,
-        {"\u00fcber 1 50 50 50 0", "a-rather-long-label 2 50 50 50 0"});
+        {"in.avi", "out.avi", "", "XVID", "1", "64", "48",
+         {"\u00fcber 1 50 50 50 0", "a-rather-long-label 2 50 50 50 0"}});
     const PreviewInput input = readPreviewInput(decodeJobScriptBytes(text), ".");
     EXPECT_EQ(keyframeTable(input),
               "Keyframes: 2 accepted of 3 attempts (one per line after line 8)\n"

@@ -383,15 +383,6 @@ TEST(Remux, AnOutputThatCantBeReplacedKeepsItsPlaceAndTheTempFileGoes) {
     EXPECT_EQ(namesIn(f.outDir), std::set<std::string>{"clip.avi"});
 }
 
-TEST(Remux, DrawsTempNumbersInRange) {
-    std::srand(1);
-    for (int i = 0; i < 1000; ++i) {
-        const int number = camdrift::drawTempNumber();
-        ASSERT_GE(number, 0);
-        ASSERT_LE(number, 32767);
-    }
-}
-
 struct ProcessCase {
     const char* name;
     const char* script;

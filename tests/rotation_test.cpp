@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "preview/frame_grab.h"
+#include "preview/contact_sheet.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -59,8 +59,9 @@ protected:
 // At zoom 100 and the upright size, camdrift's output is the upright source.
 TEST_P(RotatedSource, RendersEveryFrameUprightAsFFmpegShowsIt) {
     const std::string output = dir_.file("out.avi");
-    writeFile(dir_.file("job.txt"), jobScriptText(rotated_, output, "", "FFV1", "1",
-                                                  uprightWidth(), uprightHeight()));
+    writeFile(dir_.file("job.txt"),
+              jobScriptText({rotated_, output, "", "FFV1", "1", std::to_string(uprightWidth()),
+                             std::to_string(uprightHeight())}));
     const RunResult result = runCamdrift({dir_.file("job.txt")});
     EXPECT_EQ(result.out, "Opened\n" + std::to_string(uprightWidth()) + "x" +
                               std::to_string(uprightHeight()) + "@25.000000\t" +

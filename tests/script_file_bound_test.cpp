@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "script/script_file.h"
+#include "platform/platform.h"
+#include "script/job_script_reader.h"
 #include "test_support.h"
 
-using camdrift::readFileBytes;
+using camdrift::platform::readWholeFile;
 using testing_support::ScratchDir;
 using testing_support::writeFile;
 
@@ -16,22 +17,22 @@ TEST(ScriptFileBound, ReadsUpToTheLimitAndRefusesOneByteMore) {
     const std::string path = dir.file("job.txt");
     const std::string bytes(100'000, 'k');  // more than one read's chunk
     writeFile(path, bytes);
-    EXPECT_EQ(readFileBytes(path, bytes.size()), bytes);
-    EXPECT_EQ(readFileBytes(path, bytes.size() - 1), std::nullopt);
-    EXPECT_EQ(readFileBytes(path, 0), std::nullopt);
+    EXPECT_EQ(readWholeFile(path, bytes.size()), bytes);
+    EXPECT_EQ(readWholeFile(path, bytes.size() - 1), std::nullopt);
+    EXPECT_EQ(readWholeFile(path, 0), std::nullopt);
     writeFile(path, "");
-    EXPECT_EQ(readFileBytes(path, 0), std::string());
+    EXPECT_EQ(readWholeFile(path, 0), std::string());
 }
 
 TEST(ScriptFileBound, EndlessDeviceIsRefused) {
-    EXPECT_EQ(readFileBytes("/dev/zero", 1 << 20), std::nullopt);
+    EXPECT_EQ(readWholeFile("/dev/zero", 1 << 20), std::nullopt);
 }
 
 TEST(ScriptFileBound, NamedPipeWithoutWriterReadsAsEmpty) {
     ScratchDir dir;
     const std::string path = dir.file("pipe");
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    EXPECT_EQ(readFileBytes(path), std::string());
+    EXPECT_EQ(readWholeFile(path, camdrift::kMaxScriptBytes), std::string());
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-const std::string kScript = jobScriptText("in.avi", "out.avi", "/usr/bin/ffmpeg", "XVID", "1.5",
-                                          640, 360, {"k1 100 50 30 40 2"});
+const std::string kScript = jobScriptText(
+    {"in.avi", "out.avi", "/usr/bin/ffmpeg", "XVID", "1.5", "640", "360", {"k1 100 50 30 40 2"}});
 
 struct LineCountCase {
     const char* name;
@@ -116,11 +116,11 @@ TEST(JobScriptHeader, ByteOrderMarkNeverCountsTowardLineOne) {
 
 TEST(JobScriptHeader, BlanksAndTabsAroundPathsStay) {
     const JobScript script =
-        parseBytes(jobScriptText(" in.avi\t", "\tout.avi ", "   ", "XVID", "1", 2, 2));
+        parseBytes(jobScriptText({" in.avi\t", "\tout.avi ", "   ", "XVID", "1", "2", "2"}));
     EXPECT_EQ(utf8(script.inputPath), " in.avi\t");
     EXPECT_EQ(utf8(script.outputPath), "\tout.avi ");
     EXPECT_EQ(utf8(script.muxerPath), "   ");
-    EXPECT_EQ(utf8(parseBytes(jobScriptText("i", "o", "", "XVID", "1", 2, 2)).muxerPath), "");
+    EXPECT_EQ(utf8(parseBytes(jobScriptText({"i", "o", "", "XVID", "1", "2", "2"})).muxerPath), "");
 }
 
 TEST(JobScriptHeader, NulIsAnOrdinaryCharacter) {
@@ -141,14 +141,14 @@ TEST(JobScriptHeader, InvalidUtf8ReadsAsReplacementCharacters) {
 }
 
 TEST(JobScriptHeader, LongPathLineSpillsIntoTheNextField) {
-    const JobScript spill = parseBytes(jobScriptText(std::string(1200, 'x'), "out.avi", "mux",
-                                                     "XVID", "1", 2, 2));
+    const JobScript spill = parseBytes(
+        jobScriptText({std::string(1200, 'x'), "out.avi", "mux", "XVID", "1", "2", "2"}));
     EXPECT_EQ(spill.inputPath, std::u16string(999, u'x'));
     EXPECT_EQ(spill.outputPath, std::u16string(201, u'x'));
     EXPECT_EQ(utf8(spill.muxerPath), "out.avi");
 
-    const JobScript exact = parseBytes(jobScriptText(std::string(999, 'x'), "out.avi", "mux",
-                                                     "XVID", "1", 2, 2));
+    const JobScript exact =
+        parseBytes(jobScriptText({std::string(999, 'x'), "out.avi", "mux", "XVID", "1", "2", "2"}));
     EXPECT_EQ(exact.inputPath, std::u16string(999, u'x'));
     EXPECT_EQ(exact.outputPath, u"");
     EXPECT_EQ(utf8(exact.muxerPath), "out.avi");
@@ -157,13 +157,14 @@ TEST(JobScriptHeader, LongPathLineSpillsIntoTheNextField) {
 TEST(JobScriptHeader, LineReadsCountUtf16Units) {
     std::string emoji;
     for (int i = 0; i < 499; ++i) emoji += "\xF0\x9F\x98\x80";  // two units each
-    const JobScript filled = parseBytes(jobScriptText(emoji + "a", "out.avi", "mux", "XVID", "1", 2, 2));
+    const JobScript filled =
+        parseBytes(jobScriptText({emoji + "a", "out.avi", "mux", "XVID", "1", "2", "2"}));
     EXPECT_EQ(filled.inputPath.size(), 999u);
     EXPECT_EQ(filled.outputPath, u"");
     EXPECT_EQ(utf8(filled.muxerPath), "out.avi");
 
-    const JobScript split = parseBytes(jobScriptText(emoji + "\xF0\x9F\x98\x80", "out.avi", "mux",
-                                                     "XVID", "1", 2, 2));
+    const JobScript split = parseBytes(
+        jobScriptText({emoji + "\xF0\x9F\x98\x80", "out.avi", "mux", "XVID", "1", "2", "2"}));
     ASSERT_EQ(split.inputPath.size(), 999u);
     EXPECT_EQ(split.inputPath.back(), u'\xD83D');
     EXPECT_EQ(split.outputPath, u"\xDE00");
@@ -181,7 +182,7 @@ class CodecLine : public ::testing::TestWithParam<CodecCase> {};
 
 TEST_P(CodecLine, GivesTheseBytes) {
     const CodecCase& c = GetParam();
-    const JobScript script = parseBytes(jobScriptText("i", "o", "", c.line, "1.5", 2, 2));
+    const JobScript script = parseBytes(jobScriptText({"i", "o", "", c.line, "1.5", "2", "2"}));
     const CodecCode& code = script.codecCode;
     EXPECT_EQ(std::string(code.begin(), code.begin() + c.leadingBytes.size()), c.leadingBytes);
     for (size_t i = c.leadingBytes.size(); i < code.size(); ++i) {
@@ -214,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(JobScriptHeader, CodecLineOf99KeepsTheValuesInStep) {
     const JobScript script =
-        parseBytes(jobScriptText("i", "o", "", std::string(99, 'a'), "1.5", 640, 360));
+        parseBytes(jobScriptText({"i", "o", "", std::string(99, 'a'), "1.5", "640", "360"}));
     EXPECT_EQ(script.transitionSeconds, 1.5);
     EXPECT_EQ(script.outputWidth, 640);
     EXPECT_EQ(script.outputHeight, 360);
@@ -223,7 +224,7 @@ TEST(JobScriptHeader, CodecLineOf99KeepsTheValuesInStep) {
 TEST(JobScriptHeader, RestOfALongCodecLineIsScannedAsTheTransitionTime) {
     ReadReport report;
     const JobScript script = parseBytes(
-        jobScriptText("i", "o", "", std::string(150, 'a'), "1.5", 640, 360), ".", &report);
+        jobScriptText({"i", "o", "", std::string(150, 'a'), "1.5", "640", "360"}), ".", &report);
     EXPECT_EQ(script.transitionSeconds, 0.0);
     EXPECT_EQ(script.outputWidth, 0);
     EXPECT_EQ(script.outputHeight, 0);
@@ -260,7 +261,7 @@ TEST(JobScriptHeader, EmptyTextCountsOneLineAndKeepsEveryDefault) {
 
 TEST(JobScriptHeader, CommaLocaleReadsACommaTime) {
     const JobScript script =
-        parseBytes(jobScriptText("i", "o", "", "XVID", "1,5", 640, 360), ",");
+        parseBytes(jobScriptText({"i", "o", "", "XVID", "1,5", "640", "360"}), ",");
     EXPECT_EQ(script.transitionSeconds, 1.5);
     EXPECT_EQ(script.outputWidth, 640);
     EXPECT_EQ(script.outputHeight, 360);
@@ -269,7 +270,7 @@ TEST(JobScriptHeader, CommaLocaleReadsACommaTime) {
 TEST(JobScriptHeader, PointTimeUnderACommaLocaleThrowsTheSizeOff) {
     ReadReport report;
     const JobScript script =
-        parseBytes(jobScriptText("i", "o", "", "XVID", "1.5", 640, 360), ",", &report);
+        parseBytes(jobScriptText({"i", "o", "", "XVID", "1.5", "640", "360"}), ",", &report);
     EXPECT_EQ(script.transitionSeconds, 1.0);
     EXPECT_EQ(script.outputWidth, 0);
     EXPECT_EQ(script.outputHeight, 0);
@@ -282,8 +283,8 @@ TEST(JobScriptHeader, PointTimeUnderACommaLocaleThrowsTheSizeOff) {
 
 TEST(JobScriptHeader, ZeroPaddedSizeIsOctal) {
     ReadReport report;
-    const JobScript script = parseBytes(
-        "h\ni\no\n\nXVID\n1\n0640\n0x168\n", ".", &report);
+    const JobScript script =
+        parseBytes(jobScriptText({"i", "o", "", "XVID", "1", "0640", "0x168"}), ".", &report);
     EXPECT_EQ(script.outputWidth, 416);
     EXPECT_EQ(script.outputHeight, 360);
     EXPECT_EQ(utf8(report.widthToken), "0640");
@@ -291,7 +292,7 @@ TEST(JobScriptHeader, ZeroPaddedSizeIsOctal) {
 }
 
 TEST(JobScriptHeader, ExactlyEightLinesMakeNoAttempt) {
-    std::string eight = jobScriptText("i", "o", "", "XVID", "1", 2, 2);
+    std::string eight = jobScriptText({"i", "o", "", "XVID", "1", "2", "2"});
     ReadReport withEnd, withoutEnd;
     EXPECT_TRUE(parseBytes(eight, ".", &withEnd).keyframes.empty());
     eight.pop_back();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -10,26 +9,16 @@
 
 using namespace camdrift;
 
+namespace camdrift {
+void PrintTo(const Keyframe& k, std::ostream* os) {
+    *os << "{" << k.frame << ", " << k.zoom << ", " << k.centerX << ", " << k.centerY << ", "
+        << k.transition << "}";
+}
+}  // namespace camdrift
+
 namespace {
 
-using Values = std::array<int32_t, 5>;
-
-std::vector<Values> valuesOf(const std::vector<Keyframe>& keyframes) {
-    std::vector<Values> values;
-    for (const Keyframe& k : keyframes) {
-        values.push_back({k.frame, k.zoom, k.centerX, k.centerY, k.transition});
-    }
-    return values;
-}
-
-// Eight header lines, then the keyframe lines, each ending in a line feed
-// unless `finalLineFeed` is false.
-std::string scriptWith(const std::vector<std::string>& keyframeLines, bool finalLineFeed = true) {
-    std::string text =
-        testing_support::jobScriptText("in.avi", "out.avi", "", "XVID", "1.5", 640, 360, keyframeLines);
-    if (!finalLineFeed) text.pop_back();
-    return text;
-}
+using testing_support::jobScriptText;
 
 JobScript parseBytes(const std::string& bytes, ReadReport* report = nullptr) {
     return parseJobScript(decodeJobScriptBytes(bytes), ".", report);
@@ -41,7 +30,7 @@ struct KeyframeCase {
     const char* name;
     std::vector<std::string> lines;
     bool finalLineFeed;
-    std::vector<Values> accepted;
+    std::vector<Keyframe> accepted;
     size_t attempts;
 };
 
@@ -52,8 +41,10 @@ class KeyframeSection : public ::testing::TestWithParam<KeyframeCase> {};
 TEST_P(KeyframeSection, AcceptsTheseRecords) {
     const KeyframeCase& c = GetParam();
     ReadReport report;
-    const JobScript script = parseBytes(scriptWith(c.lines, c.finalLineFeed), &report);
-    EXPECT_EQ(valuesOf(script.keyframes), c.accepted);
+    const JobScript script = parseBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5",
+                                                       "640", "360", c.lines, c.finalLineFeed}),
+                                        &report);
+    EXPECT_EQ(script.keyframes, c.accepted);
     EXPECT_EQ(report.attempts.size(), c.attempts);
     EXPECT_EQ(static_cast<int>(report.attempts.size()), report.lineCount - 8);
 }
@@ -103,7 +94,10 @@ TEST(KeyframeSection, NeverAcceptsMoreThanLineCountMinusEight) {
         std::vector<std::string> crowded(lines, "a 1 2 3 4 5 b 6 7 8 9 10 c 11 12 13 14 15");
         for (bool finalLineFeed : {false, true}) {
             ReadReport report;
-            const JobScript script = parseBytes(scriptWith(crowded, finalLineFeed), &report);
+            const JobScript script =
+                parseBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5", "640", "360",
+                                          crowded, finalLineFeed}),
+                           &report);
             EXPECT_EQ(static_cast<int>(script.keyframes.size()), report.lineCount - 8);
         }
     }
@@ -111,7 +105,9 @@ TEST(KeyframeSection, NeverAcceptsMoreThanLineCountMinusEight) {
 
 TEST(KeyframeReport, ShowsWhereEachAttemptStopped) {
     ReadReport report;
-    parseBytes(scriptWith({"L1 10 abc 50 50 0", "L2 20 50 50 50 0"}, false), &report);
+    parseBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5", "640", "360",
+                              {"L1 10 abc 50 50 0", "L2 20 50 50 50 0"}, false}),
+               &report);
     ASSERT_EQ(report.attempts.size(), 2u);
     const KeyframeAttempt& first = report.attempts[0];
     EXPECT_EQ(first.labelLine, 9);
@@ -135,7 +131,9 @@ TEST(KeyframeReport, ShowsWhereEachAttemptStopped) {
 TEST(KeyframeReport, KeepsValuesAsWrittenAndCountsFileLines) {
     ReadReport report;
     const std::string longLine = "k0 " + std::string(3000, '9');  // one file line, several reads
-    parseBytes(scriptWith({longLine, "", "k1 050 0x32 +50 -0 1"}), &report);
+    parseBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5", "640", "360",
+                              {longLine, "", "k1 050 0x32 +50 -0 1"}}),
+               &report);
     ASSERT_EQ(report.lineCount, 8 + 4 + 1 + 1 + 1);  // the long line takes four reads
     ASSERT_GE(report.attempts.size(), 2u);
     EXPECT_EQ(report.attempts[0].labelLine, 9);
@@ -158,7 +156,9 @@ TEST(KeyframeReport, KeepsValuesAsWrittenAndCountsFileLines) {
 
 TEST(KeyframeReport, AttemptCutOffByTheEndHasNoStopToken) {
     ReadReport report;
-    parseBytes(scriptWith({"k1 10 50"}, false), &report);
+    parseBytes(
+        jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5", "640", "360", {"k1 10 50"}, false}),
+        &report);
     ASSERT_EQ(report.attempts.size(), 1u);
     EXPECT_EQ(report.attempts[0].converted, 3);
     EXPECT_EQ(report.attempts[0].stopToken, u"");
@@ -168,8 +168,10 @@ TEST(KeyframeReport, AttemptCutOffByTheEndHasNoStopToken) {
 TEST(KeyframeSection, ReadsATenMillionCharacterLabelWhole) {
     ReadReport report;
     const JobScript script =
-        parseBytes(scriptWith({std::string(10'000'000, 'x') + " 1 2 3 4 5"}), &report);
-    EXPECT_EQ(valuesOf(script.keyframes), (std::vector<Values>{{1, 2, 3, 4, 5}}));
+        parseBytes(jobScriptText({"in.avi", "out.avi", "", "XVID", "1.5", "640", "360",
+                                  {std::string(10'000'000, 'x') + " 1 2 3 4 5"}}),
+                   &report);
+    EXPECT_EQ(script.keyframes, (std::vector<Keyframe>{{1, 2, 3, 4, 5}}));
     EXPECT_EQ(report.attempts[0].label.size(), 10'000'000u);
 }
 

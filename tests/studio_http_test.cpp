@@ -26,7 +26,7 @@ protected:
         request.path = path;
         return request;
     }
-    StudioSessionFixture session_{kWidth, kHeight, kFrames, "a 4 50 50 50 0\n"};
+    StudioSessionFixture session_{kWidth, kHeight, kFrames, {"a 4 50 50 50 0"}};
 };
 
 TEST(AccessToken, IsSixtyFourHexDigitsAndNewEachTime) {

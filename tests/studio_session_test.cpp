@@ -14,7 +14,7 @@
 #include "running_process.h"
 #include "studio/new_job.h"
 #include "studio/render_runner.h"
-#include "studio/studio_command_line.h"
+#include "app/studio_command_line.h"
 #include "studio/studio_job.h"
 #include "test_support.h"
 
@@ -158,7 +158,8 @@ TEST_F(StudioProcess, NeverWritesOverAnExistingFile) {
 TEST_F(StudioProcess, UnusableScriptOrSourceEndsAtOnce) {
     EXPECT_EQ(run({studioExe(), dir_.file("missing.job")}).out,
               "error: can't read the job script " + dir_.file("missing.job") + "\n");
-    writeFile(dir_.file("bad.job"), "t\n" + dir_.file("none.avi") + "\no.avi\n\nFFV1\n1\n2\n2\n");
+    writeFile(dir_.file("bad.job"),
+              jobScriptText({dir_.file("none.avi"), "o.avi", "", "FFV1", "1", "2", "2"}));
     const RunResult bad = run({studioExe(), dir_.file("bad.job")});
     EXPECT_EQ(bad.exitStatus, 1);
     EXPECT_EQ(bad.out, "error: line 2: can't open the source video \"" + dir_.file("none.avi") + "\"\n");
@@ -166,7 +167,7 @@ TEST_F(StudioProcess, UnusableScriptOrSourceEndsAtOnce) {
 
 TEST_F(StudioProcess, ServesLoopbackWithTheTokenAndStopsOnCtrlC) {
     const std::string script = dir_.file("job.txt");
-    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+    writeFile(script, jobScriptText({source_, dir_.file("o.avi"), "", "FFV1", "1", "32", "24"}));
     RunningProcess studio({studioExe(), script});
     ASSERT_TRUE(studio.waitForOutput("\n", 20));
     studio.signal(SIGINT);
@@ -179,7 +180,7 @@ TEST_F(StudioProcess, ServesLoopbackWithTheTokenAndStopsOnCtrlC) {
 
 TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
     const std::string script = dir_.file("job.txt");
-    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+    writeFile(script, jobScriptText({source_, dir_.file("o.avi"), "", "FFV1", "1", "32", "24"}));
     const int port = freePort();
     ASSERT_GT(port, 0);
     RunningProcess studio({studioExe(), script, "--port", std::to_string(port)});
@@ -209,7 +210,7 @@ TEST_F(StudioProcess, StopInterruptsARunningRenderFirst) {
               "echo Opened\nwhile :; do sleep 0.05; done\n");
     makeExecutable(folder + "/camdrift");
     const std::string script = dir_.file("job.txt");
-    writeFile(script, jobScriptText(source_, dir_.file("o.avi"), "", "FFV1", "1", 32, 24));
+    writeFile(script, jobScriptText({source_, dir_.file("o.avi"), "", "FFV1", "1", "32", "24"}));
 
     RunningProcess studio({folder + "/camdrift-studio", script});
     ASSERT_TRUE(studio.waitForOutput("\n", 20));
@@ -301,8 +302,8 @@ TEST(RenderRunner, RunsTheRealCamdriftToTheEnd) {
     const std::string source = dir.file("in.avi");
     ASSERT_TRUE(writePatternVideo(source, 64, 48, 30));
     const std::string script = dir.file("job.txt");
-    writeFile(script, jobScriptText(source, dir.file("out.avi"), "", "FFV1", "1", 32, 24,
-                                    {"a 10 50 50 50 0"}));
+    writeFile(script, jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "32", "24",
+                                     {"a 10 50 50 50 0"}}));
     camdrift::RenderRunner runner(CAMDRIFT_EXE);
     ASSERT_TRUE(runner.start(script));
     const camdrift::RenderStatus status = waitForEnd(runner);

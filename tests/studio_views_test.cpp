@@ -8,7 +8,7 @@
 #include "render/crop_rect.h"
 #include "render/frame_render.h"
 #include "render/view_track.h"
-#include "studio/frame_source.h"
+#include "studio/frames_by_number.h"
 #include "studio_fixture.h"
 
 using namespace testing_support;
@@ -21,10 +21,8 @@ constexpr int kHeight = 64;
 constexpr int kFrames = 40;
 // Frame 40 is past the end: the last keyframe is never reached and the
 // ramp of code 3 starts within the clip.
-const std::string kKeyframes =
-    "in 8 50 30 40 2\n"
-    "across 20 35 80 60 0\n"
-    "out 40 100 50 50 3\n";
+const std::vector<std::string> kKeyframes = {
+    "in 8 50 30 40 2", "across 20 35 80 60 0", "out 40 100 50 50 3"};
 const std::vector<camdrift::Keyframe> kTrack = {
     {8, 50, 30, 40, 2}, {20, 35, 80, 60, 0}, {40, 100, 50, 50, 3}};
 
@@ -48,7 +46,7 @@ protected:
 
 TEST_F(StudioViews, FramesInAnyOrderEqualASequentialRead) {
     ASSERT_EQ(sequential_.size(), static_cast<size_t>(kFrames));
-    auto source = camdrift::openFrameSource(session_.sourcePath());
+    auto source = camdrift::openFramesByNumber(session_.sourcePath());
     ASSERT_TRUE(source);
     EXPECT_EQ(source->info().frameCount, kFrames);
     // Backward, forward by one, a jump ahead, the last, the first.

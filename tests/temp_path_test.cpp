@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 
 #include "finish/temp_path.h"
 
@@ -51,9 +52,46 @@ INSTANTIATE_TEST_SUITE_P(
         TempPathCase{"/v/out", 421, "/v/temp0421"},
         TempPathCase{"/v.d/out", 421, "/v.d/temp0421"},
         TempPathCase{"C:\\v.d\\out", 421, "C:\\v.d\\temp0421"},
+        TempPathCase{"C:\\clips.v2\\out", 421, "C:\\clips.v2\\temp0421"},
         TempPathCase{"/v/", 421, "/v/temp0421"},
         // Non-ASCII bytes pass through untouched.
         TempPathCase{"/d\xC3\xA9j\xC3\xA0 vu/\xE6\x97\xA5\xE6\x9C\xAC.avi", 5,
                      "/d\xC3\xA9j\xC3\xA0 vu/temp0005.avi"}));
+
+struct ExtensionCase {
+    const char* outputPath;
+    const char* expected;
+};
+
+void PrintTo(const ExtensionCase& c, std::ostream* os) { *os << c.outputPath; }
+
+class OutputExtensionTable : public ::testing::TestWithParam<ExtensionCase> {};
+
+// The preview's writer check tries a file with this extension, and the
+// muxer picks the container of its temporary file by it: the temporary
+// file must keep the output's extension on every path.
+TEST_P(OutputExtensionTable, IsTheFileNamesLastDotOn) {
+    const ExtensionCase& c = GetParam();
+    EXPECT_EQ(camdrift::outputExtension(c.outputPath), c.expected);
+    const std::string temp = camdrift::makeTempPath(c.outputPath, 1);
+    EXPECT_EQ(camdrift::outputExtension(temp), c.expected) << temp;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, OutputExtensionTable,
+    ::testing::Values(
+        ExtensionCase{"demo/sample-framed.avi", ".avi"},
+        ExtensionCase{"/v/clip.final.mov", ".mov"},
+        ExtensionCase{"D:\\clips\\final.mp4", ".mp4"},
+        ExtensionCase{"out.MKV", ".MKV"},
+        ExtensionCase{"/v/.hidden", ".hidden"},
+        ExtensionCase{"/v/out.", "."},
+        ExtensionCase{"out", ""},
+        ExtensionCase{"/v/", ""},
+        // A dot in a folder's name is no extension, whichever slash ends the folder.
+        ExtensionCase{"/v.d/out", ""},
+        ExtensionCase{"C:\\clips.v2\\out", ""},
+        ExtensionCase{"a.b/c\\d", ""},
+        ExtensionCase{"a\\b.c/d.webm", ".webm"}));
 
 }  // namespace

@@ -37,6 +37,11 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"outsideTheBmpIsAPair", "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
         DecodeCase{"strayContinuation", "\x80x", u"\uFFFDx"},
         DecodeCase{"overlongLead", "\xC0\xAF", u"\uFFFD\uFFFD"},
+        // Overlong forms of "/" must never decode to a path character.
+        DecodeCase{"overlongThreeBytes", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
+        DecodeCase{"overlongFourBytes", "\xF0\x80\x80\xAF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        DecodeCase{"smallestThreeBytes", "\xE0\xA0\x80", u"\u0800"},
+        DecodeCase{"smallestFourBytes", "\xF0\x90\x80\x80", u"\xD800\xDC00"},
         DecodeCase{"cutShortAtTheEnd", "a\xE2\x82", u"a\uFFFD"},
         DecodeCase{"cutShortBeforeAscii", "\xE2\x82" "A", u"\uFFFDA"},
         DecodeCase{"cutShortBeforeLineFeed", "\xF0\x9F\x98\n", u"\uFFFD\n"},

@@ -3,19 +3,19 @@
 #include <clocale>
 #include <cstdlib>
 #include <optional>
-#include <opencv2/videoio.hpp>
 #include <string>
 
 #include "app/command_line.h"
-#include "app/packet_count.h"
-#include "app/source_info.h"
-#include "app/video_library_quiet.h"
-#include "app/video_open.h"
 #include "finish/remux.h"
 #include "platform/platform.h"
 #include "render/frame_loop.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
+#include "video/frame_io_open.h"
+#include "video/packet_count.h"
+#include "video/source_info.h"
+#include "video/video_io_choice.h"
+#include "video/video_library_quiet.h"
 
 namespace camdrift {
 
@@ -30,9 +30,10 @@ constexpr int kExitInterrupted = 130;  // what shells report for a Ctrl+C
 // Muxer output shown when it fails: enough to see its error, not a screenful.
 constexpr size_t kMuxerLinesShown = 20;
 
-// The writer reports no errors, so the file itself is asked whether every
-// frame reached it; a disk that filled or a size limit leaves fewer packets,
-// and an MP4 cut before its index opens not at all.
+// OpenCV's writer reports no errors, so the file itself is asked whether
+// every frame reached it; a disk that filled or a size limit leaves fewer
+// packets, and an MP4 cut before its index opens not at all. Asked of the
+// libav writer's files too: the count must not depend on the path taken.
 bool outputHoldsEveryFrame(const std::string& outputPath, int32_t framesWritten) {
     if (framesWritten <= 0) {
         return true;
@@ -69,19 +70,31 @@ int addSound(const JobScript& job, platform::Console& console) {
     return kExitWithoutSound;
 }
 
+// With CAMDRIFT_VIDEO_IO_LOG naming a file, the run writes there which
+// reader and writer it uses and why OpenCV's, for a user (or a test) to see
+// what the default path covers; the console stays the same either way.
+void logVideoIo(const std::string& reader, const std::string& writer) {
+    const char* path = std::getenv("CAMDRIFT_VIDEO_IO_LOG");
+    if (path != nullptr && *path != '\0') {
+        platform::writeWholeFile(path, "reader: " + reader + "\nwriter: " + writer + "\n");
+    }
+}
+
 // Everything after the job script was read; returns the exit status.
-int renderJob(const JobScript& job, platform::Console& console) {
+int renderJob(const JobScript& job, platform::Console& console, OpenCvVideoIoLoader opencv) {
     platform::installInterruptHandlers();
     VideoLibraryQuiet quiet;
-    cv::VideoCapture source;
-    cv::VideoWriter writer;
+    // Chosen once, before the first frame; the run never switches.
+    const VideoIo io = videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
 
-    if (!openSource(source, encodeUtf8(job.inputPath))) {
+    OpenedSource source = openFrameSource(encodeUtf8(job.inputPath), io, opencv);
+    if (!source.frames) {
+        logVideoIo(source.how, "none (no source)");
         console.print("Capture not opened!\n");
         return kExitNothingUsable;
     }
     console.print("Opened\n");
-    const SourceInfo info = readSourceInfo(source);
+    const SourceInfo& info = source.info;
     console.print("%ix%i@%f\t%li\n", info.width, info.height, info.fps,
                   static_cast<long>(info.frameCount));
 
@@ -99,7 +112,9 @@ int renderJob(const JobScript& job, platform::Console& console) {
         console.print("Output file is in use!\n");
         return kExitNothingUsable;
     }
-    if (!openWriter(writer, outputPath, job, info.fps)) {
+    OpenedWriter writer = openFrameWriter(outputPath, job, info.fps, io, opencv);
+    logVideoIo(source.how, writer.how);
+    if (!writer.frames) {
         if (outputLock.createdFile()) {
             platform::removeFile(outputPath);  // the lock's empty file, nothing of the user's
         }
@@ -108,17 +123,20 @@ int renderJob(const JobScript& job, platform::Console& console) {
     }
 
     const FrameLoopResult rendered =
-        runFrameLoop(source, writer, info, job, console, FrameLoopMode::Pipelined,
+        runFrameLoop(*source.frames, *writer.frames, info, job, console, FrameLoopMode::Pipelined,
                      [&outputLock] { return stopCheck(outputLock); });
-    // Releasing the writer completes the file, so an interrupted run still
+    // Closing the writer completes the file, so an interrupted run still
     // leaves a playable video of the frames written so far.
-    source.release();
-    writer.release();
+    source.frames.reset();
+    const bool closed = writer.frames->close();
+    writer.frames.reset();
     if (rendered.stoppedBy == LoopStop::Interrupted) {
         console.print("Interrupted!\n");
         return kExitInterrupted;
     }
-    const bool complete = rendered.stoppedBy != LoopStop::OutOfSpace &&
+    // A full disk or a writer that reported a failed write stop the run at
+    // once; the packet count catches what a writer that reports nothing lost.
+    const bool complete = rendered.stoppedBy == LoopStop::None && closed &&
                           outputHoldsEveryFrame(outputPath, rendered.framesWritten);
     quiet.end();
     if (!complete) {
@@ -132,7 +150,7 @@ int renderJob(const JobScript& job, platform::Console& console) {
     return addSound(job, console);
 }
 
-int runJobScript(const char* scriptPath, platform::Console& console) {
+int runJobScript(const char* scriptPath, platform::Console& console, OpenCvVideoIoLoader opencv) {
     std::setlocale(LC_ALL, "");
     std::srand(tempNameSeed(platform::calendarSeconds(), platform::processId()));
 
@@ -142,12 +160,12 @@ int runJobScript(const char* scriptPath, platform::Console& console) {
         console.print("Open file error %s!\n", scriptPath);
         return kExitNothingUsable;
     }
-    return renderJob(*job, console);
+    return renderJob(*job, console, opencv);
 }
 
 }  // namespace
 
-int runDriver(int argc, char** argv) {
+int runDriver(int argc, char** argv, OpenCvVideoIoLoader opencv) {
     platform::Console console(stdout);
     int status = kExitComplete;
     switch (requestOf(argc, argv, platform::fileExists)) {
@@ -161,7 +179,7 @@ int runDriver(int argc, char** argv) {
             console.write(versionText());
             break;
         case Request::Run:
-            status = runJobScript(argv[1], console);
+            status = runJobScript(argv[1], console, opencv);
             break;
     }
     console.flush();

@@ -1,5 +1,5 @@
 // camdrift-studio JOBSCRIPT [--source VIDEO] [--port N]: sets a job's camera in a browser.
-#include "studio/studio_driver.h"
+#include "app/studio_driver.h"
 
 int main(int argc, char** argv) {
     return camdrift::runStudio(argc, argv);

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <vector>
-
 #include "platform/platform.h"
 
 namespace camdrift {
@@ -17,27 +15,6 @@ namespace {
 constexpr const char* kOverwritePreviousLine = "\x1b[1A\r\x1b[2K";
 
 }  // namespace
-
-std::string formatTextV(const char* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    return std::string(buffer.data(), static_cast<size_t>(length));
-}
-
-std::string formatText(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::string text = formatTextV(format, args);
-    va_end(args);
-    return text;
-}
 
 Console::Console(std::FILE* out) : Console(out, isatty(fileno(out)) == 1) {}
 
@@ -75,21 +52,17 @@ void Console::flush() {
 
 StderrSilence::StderrSilence() {
     std::fflush(stderr);
-    savedFd_ = dup(STDERR_FILENO);
-    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (savedFd_ >= 0 && devNull >= 0) {
-        dup2(devNull, STDERR_FILENO);
-    }
-    if (devNull >= 0) {
-        close(devNull);
+    saved_.reset(dup(STDERR_FILENO));
+    const Descriptor devNull(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (saved_.valid() && devNull.valid()) {
+        dup2(devNull.get(), STDERR_FILENO);
     }
 }
 
 StderrSilence::~StderrSilence() {
-    if (savedFd_ >= 0) {
+    if (saved_.valid()) {
         std::fflush(stderr);
-        dup2(savedFd_, STDERR_FILENO);
-        close(savedFd_);
+        dup2(saved_.get(), STDERR_FILENO);
     }
 }
 

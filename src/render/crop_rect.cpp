@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/int32_truncation.h"
+#include "video/int32_truncation.h"
 
 namespace camdrift {
 

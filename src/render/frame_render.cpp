@@ -6,15 +6,39 @@
 
 namespace camdrift {
 
-void renderView(const cv::Mat& frame, const ViewState& view, cv::Size outputSize, cv::Mat& scaled) {
+namespace {
+
+constexpr size_t kRowAlign = 64;
+constexpr size_t kTailBytes = 64;
+
+}  // namespace
+
+cv::Rect viewRect(cv::Size frameSize, const ViewState& view) {
     if (view.zoom < 100.0) {
-        // The crop is computed on the decoded frame's own size, so a frame
-        // that differs from the reported size can never be cut outside itself.
-        const cv::Mat crop(frame, computeCropRect(frame.cols, frame.rows, view));
-        cv::resize(crop, scaled, outputSize, 0, 0, cv::INTER_LINEAR);
-    } else {
-        cv::resize(frame, scaled, outputSize, 0, 0, cv::INTER_LINEAR);
+        return computeCropRect(frameSize.width, frameSize.height, view);
     }
+    return cv::Rect({}, frameSize);
+}
+
+void scaleView(const cv::Mat& crop, cv::Size outputSize, cv::Mat& scaled) {
+    cv::resize(crop, scaled, outputSize, 0, 0, cv::INTER_LINEAR);
+}
+
+void renderView(const cv::Mat& frame, const ViewState& view, cv::Size outputSize, cv::Mat& scaled) {
+    scaleView(frame(viewRect(frame.size(), view)), outputSize, scaled);
+}
+
+cv::Mat paddedFrame(cv::Size size) {
+    if (size.width <= 0 || size.height <= 0) {
+        return cv::Mat();
+    }
+    // Rows of whole pixels that are also multiples of 64 bytes: multiples of
+    // 192 bytes (64 pixels). One row more than needed covers the tail.
+    constexpr int kPixelsPerStep = static_cast<int>(kRowAlign);
+    const int storageCols = (size.width + kPixelsPerStep - 1) / kPixelsPerStep * kPixelsPerStep;
+    static_assert(kTailBytes <= kRowAlign * 3, "the spare row covers the tail");
+    const cv::Mat storage(size.height + 1, storageCols, CV_8UC3);
+    return storage(cv::Rect(0, 0, size.width, size.height));
 }
 
 }  // namespace camdrift

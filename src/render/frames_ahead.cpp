@@ -44,7 +44,7 @@ void FramesAhead::produceAll() {
     frameReady_.notify_one();
 }
 
-const cv::Mat* FramesAhead::next() {
+const OutputFrame* FramesAhead::next() {
     std::unique_lock<std::mutex> lock(mutex_);
     if (holding_) {
         ++consumed_;

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <opencv2/core.hpp>
 #include <thread>
 #include <vector>
+
+#include "render/output_frame.h"
 
 namespace camdrift {
 
@@ -16,7 +17,7 @@ class FramesAhead {
 public:
     // Fills the next frame into the buffer it is given; false when there is
     // no more (the source ended or failed).
-    using Producer = std::function<bool(cv::Mat& frame)>;
+    using Producer = std::function<bool(OutputFrame& frame)>;
 
     // Calls `produce` at most `frameLimit` times, in order; `depth` buffers
     // are reused in turn, so memory stays flat whatever the video's length.
@@ -28,14 +29,14 @@ public:
 
     // The next frame in order, or nullptr once there are no more. It stays
     // valid until the next call, which hands its buffer back.
-    const cv::Mat* next();
+    const OutputFrame* next();
 
 private:
     void produceAll();
 
     Producer produce_;
     const int32_t frameLimit_;
-    std::vector<cv::Mat> buffers_;
+    std::vector<OutputFrame> buffers_;
     std::mutex mutex_;
     std::condition_variable frameReady_;
     std::condition_variable bufferFree_;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "render/int32_truncation.h"
+#include "video/int32_truncation.h"
 
 namespace camdrift {
 
@@ -92,10 +92,11 @@ void interpolateView(ViewState& view, int32_t cur, const Segment& segment,
     }
     // Not cached: the length follows the arguments of every call.
     const int32_t T = transitionFrames(code, transitionSeconds, fps);
-    const Segment& g = segment;
-    view.zoom = componentValue(g.za, g.zb, cur, g.a, g.b, code, T);
-    view.centerX = componentValue(g.xa, g.xb, cur, g.a, g.b, code, T);
-    view.centerY = componentValue(g.ya, g.yb, cur, g.a, g.b, code, T);
+    const int32_t a = segment.a;
+    const int32_t b = segment.b;
+    view.zoom = componentValue(segment.za, segment.zb, cur, a, b, code, T);
+    view.centerX = componentValue(segment.xa, segment.xb, cur, a, b, code, T);
+    view.centerY = componentValue(segment.ya, segment.yb, cur, a, b, code, T);
 }
 
 ViewTrack::ViewTrack(std::vector<Keyframe> keyframes, double transitionSeconds, double fps)

@@ -14,6 +14,12 @@ struct Keyframe {
     int32_t centerX = 0;
     int32_t centerY = 0;
     int32_t transition = 0;
+
+    bool operator==(const Keyframe& other) const {
+        return frame == other.frame && zoom == other.zoom && centerX == other.centerX &&
+               centerY == other.centerY && transition == other.transition;
+    }
+    bool operator!=(const Keyframe& other) const { return !(*this == other); }
 };
 
 // Bytes of the codec line as the writer sees them. Before line 5 is read it

@@ -1,13 +1,14 @@
 #include "script/job_script_reader.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "script/codec_code.h"
 #include "script/keyframe_attempts.h"
 #include "script/line_read.h"
 #include "script/line_tracker.h"
 #include "script/scanf_scan.h"
-#include "script/script_file.h"
 #include "script/utf8.h"
 
 namespace camdrift {
@@ -63,6 +64,12 @@ void scanHeaderValues(std::u16string_view text, size_t& pos, std::u16string_view
     report->transitionToken = textOf(transition);
     report->widthToken = textOf(width);
     report->heightToken = textOf(height);
+    if (transition.converted) {
+        const size_t lineEnd = std::min(text.find(u'\n', transition.end), text.size());
+        report->transitionRest = std::u16string(text.substr(transition.end,
+                                                            lineEnd - transition.end));
+        trimLineEnd(report->transitionRest);
+    }
 }
 
 }  // namespace
@@ -106,7 +113,7 @@ std::u16string decodeJobScriptBytes(std::string_view bytes) {
 }
 
 std::optional<std::u16string> readJobScriptText(const std::string& path) {
-    const std::optional<std::string> bytes = readFileBytes(path);
+    const std::optional<std::string> bytes = platform::readWholeFile(path, kMaxScriptBytes);
     if (!bytes) return std::nullopt;
     return decodeJobScriptBytes(*bytes);
 }

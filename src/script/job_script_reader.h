@@ -8,33 +8,14 @@
 #include <vector>
 
 #include "script/job_script.h"
+#include "script/read_report.h"
 
 namespace camdrift {
 
-// One keyframe attempt of the reader, kept so that a user can be shown how
-// each keyframe line was read.
-struct KeyframeAttempt {
-    int labelLine = 0;            // 1-based file line of the attempt's label (0: none, past the end)
-    std::u16string label;         // the label token as read
-    int converted = 0;            // items converted, label included (6 = accepted)
-    bool accepted = false;
-    Keyframe values;              // the fields converted so far
-    std::vector<std::u16string> valueTokens;  // the text of each converted value, as written
-    std::u16string stopToken;     // the token the attempt stopped at (empty when accepted or at the end)
-    int stopLine = 0;             // 1-based file line of stopToken (0 when it is empty)
-};
-
-// How the header and the keyframe section were read.
-struct ReadReport {
-    int lineCount = 0;                     // the counting pass's result
-    bool transitionScanned = false;
-    bool widthScanned = false;
-    bool heightScanned = false;
-    std::u16string transitionToken;        // the text each header value was read from
-    std::u16string widthToken;             // (empty when its scan failed)
-    std::u16string heightToken;
-    std::vector<KeyframeAttempt> attempts; // every attempt, in order
-};
+// Far beyond any real job script (a keyframe on every frame of ten hours at
+// 60 frames per second takes about 50 MiB), and small enough that a path to
+// an endless stream such as /dev/zero is refused before memory runs out.
+constexpr size_t kMaxScriptBytes = size_t{128} << 20;
 
 // Removes trailing CR and LF; blanks and tabs stay.
 void trimLineEnd(std::u16string& line);
@@ -50,7 +31,8 @@ JobScript parseJobScript(const std::u16string& text, const std::string& decimalP
 std::u16string decodeJobScriptBytes(std::string_view bytes);
 
 // Reads and decodes the file (UTF-8 whatever the locale, CR LF arriving as LF);
-// nothing when the file can't be opened or read.
+// nothing when the file can't be opened or read, or holds more than
+// kMaxScriptBytes.
 std::optional<std::u16string> readJobScriptText(const std::string& path);
 
 std::optional<JobScript> readJobScript(const std::string& path, const std::string& decimalPoint,

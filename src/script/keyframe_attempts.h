@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "script/job_script.h"
-#include "script/job_script_reader.h"
 #include "script/line_tracker.h"
+#include "script/read_report.h"
 
 namespace camdrift {
 

@@ -1,10 +1,10 @@
 // The job itself: reading it from disk, checking the page's version, saving it.
+#include "script/utf8.h"
 #include "studio/api_common.h"
 #include "studio/job_checks.h"
 #include "studio/job_json.h"
 #include "studio/job_save.h"
 #include "studio/job_views.h"
-#include "script/utf8.h"
 
 namespace camdrift {
 namespace {
@@ -66,7 +66,7 @@ Response postCheck(const Request& request, StudioState& state) {
             labels.push_back({{"keyframe", i}, {"text", *problem}});
         }
     }
-    return jsonResponse(200, {{"warnings", warningsJson(checkStudioJob(*job, info, point,
+    return jsonResponse(200, {{"warnings", warningsJson(checkStudioJob(*job, state.source, point,
                                                                        state.writerProbes))},
                               {"labelProblems", labels},
                               {"rampFrames", ramps},

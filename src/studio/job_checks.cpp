@@ -1,15 +1,34 @@
 #include "studio/job_checks.h"
 
+#include <cstdlib>
+
+#include "finish/temp_path.h"
 #include "platform/platform.h"
-#include "preview/job_probes.h"
 #include "preview/job_warnings.h"
-#include "preview/preview_input.h"
 #include "script/utf8.h"
+#include "video/frame_io_open.h"
 
 namespace camdrift {
 namespace {
 
 constexpr int kFirstKeyframeLine = 9;
+
+// The writer check's file, never the real output: the output may exist
+// and belong to the user.
+constexpr char kTempPrefix[] = "camdrift-studio-";
+
+bool runWriterOpens(const JobScript& job, double fps, VideoIo io, OpenCvVideoIoLoader opencv) {
+    const std::string path =
+        platform::createTempFile(kTempPrefix, outputExtension(encodeUtf8(job.outputPath)));
+    if (path.empty()) return false;
+    bool opened = false;
+    {
+        OpenedWriter writer = openFrameWriter(path, job, fps, io, opencv);
+        opened = writer.frames != nullptr;
+    }
+    platform::removeFile(path);
+    return opened;
+}
 
 // The keyframe whose label stands on `line`, counted among the accepted ones.
 int keyframeOfLine(const ReadReport& report, int line) {
@@ -39,20 +58,24 @@ bool WriterProbes::opens(const JobScript& job, double fps) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto known = known_.find(key);
     if (known != known_.end()) return known->second;
-    const bool result = writerOpensLike(job, fps);
+    const bool result = runWriterOpens(job, fps, io_, opencv_);
     known_[key] = result;
     return result;
 }
 
-std::vector<StudioWarning> checkStudioJob(const StudioJob& job, const SourceInfo& source,
+std::vector<StudioWarning> checkStudioJob(const StudioJob& job, const StudioSource& source,
                                           const std::string& decimalPoint,
                                           WriterProbes& writerProbes) {
     PreviewInput input = readPreviewInput(decodeUtf8(scriptText(job, decimalPoint)), decimalPoint);
-    input.source = source;
-    // Without a source the writer isn't tried there; it is tried here, once.
-    input.files = probeFiles(input.job, std::nullopt);
+    input.source = source.info;
+    input.sourceTiming = source.timing;
+    // Without a source the writer isn't tried there; it is tried here, once
+    // for each output.
+    const char* searchPath = std::getenv("PATH");
+    input.files = probeFiles(input.job, std::nullopt, searchPath ? searchPath : "");
+    // A size the run rejects before opening is told by its own warning.
     if (input.job.outputWidth > 0 && input.job.outputHeight > 0) {
-        input.files.writerOpens = writerProbes.opens(input.job, source.fps);
+        input.files.writerOpens = writerProbes.opens(input.job, source.info.fps);
     }
     std::vector<StudioWarning> warnings;
     for (const Warning& warning : checkJob(input)) {

@@ -5,11 +5,15 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "studio/frame_source.h"
+#include "preview/job_facts.h"
 #include "studio/studio_job.h"
+#include "video/opencv_video_io.h"
+#include "video/source_info.h"
+#include "video/video_io_choice.h"
 
 namespace camdrift {
 
@@ -29,20 +33,34 @@ struct StudioWarning {
 // The header field of script lines 2 to 8, empty for any other line.
 std::string fieldOfLine(int line);
 
-// Whether OpenCV's writer opens for an output like the job's. Trying costs
-// an encoder's start-up, and the page asks after every edit, so answers are
-// kept per extension, codec, size and frame rate.
+// Whether the run's writer opens for an output like the job's: the run's
+// own choice of writer, tried on a fresh file in the temp folder with the
+// output's extension, the job's codec code and output size, then deleted
+// (the real output is never touched). Trying costs an encoder's start-up,
+// and the page asks after every edit, so answers are kept per extension,
+// codec, size and frame rate.
 class WriterProbes {
 public:
+    // `io` and `opencv` as the run has them: OpenCV's writer is loaded only
+    // when the run would write with it.
+    WriterProbes(VideoIo io, OpenCvVideoIoLoader opencv) : io_(io), opencv_(opencv) {}
     bool opens(const JobScript& job, double fps);
 
 private:
+    const VideoIo io_;
+    const OpenCvVideoIoLoader opencv_;
     std::mutex mutex_;
     std::map<std::string, bool> known_;
 };
 
-// The source's facts come from the session (it is never opened again here).
-std::vector<StudioWarning> checkStudioJob(const StudioJob& job, const SourceInfo& source,
+// What the checks know of the source: it is fixed for a session, so it is
+// looked at once, when the session opens.
+struct StudioSource {
+    SourceInfo info;
+    std::optional<FrameTiming> timing;  // nothing when its frames carry no times
+};
+
+std::vector<StudioWarning> checkStudioJob(const StudioJob& job, const StudioSource& source,
                                           const std::string& decimalPoint,
                                           WriterProbes& writerProbes);
 

@@ -1,6 +1,6 @@
 #include "studio/job_views.h"
 
-#include "preview/view_path.h"
+#include "preview/view_plot.h"
 #include "render/crop_rect.h"
 #include "render/frame_render.h"
 #include "render/view_track.h"

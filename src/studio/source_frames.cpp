@@ -1,8 +1,16 @@
 #include "studio/studio_state.h"
 
+#include "script/utf8.h"
+
 namespace camdrift {
 
-SourceFrames::SourceFrames(std::unique_ptr<FrameSource> source, size_t keptBytes)
+StudioSource studioSourceOf(const std::string& path, const SourceInfo& info) {
+    JobScript job;
+    job.inputPath = decodeUtf8(path);
+    return {info, probeSourceTiming(job, info)};
+}
+
+SourceFrames::SourceFrames(std::unique_ptr<FramesByNumber> source, size_t keptBytes)
     : source_(std::move(source)), keptBytes_(keptBytes) {
     if (source_) info_ = source_->info();
 }

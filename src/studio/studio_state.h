@@ -10,10 +10,12 @@
 #include <opencv2/core.hpp>
 #include <string>
 
-#include "studio/frame_source.h"
+#include "studio/frames_by_number.h"
 #include "studio/job_checks.h"
 #include "studio/render_runner.h"
 #include "studio/studio_job.h"
+#include "video/opencv_video_io.h"
+#include "video/video_io_choice.h"
 
 namespace camdrift {
 
@@ -37,28 +39,37 @@ constexpr size_t kKeptFrameBytes = size_t{256} << 20;
 // frame together, and stepping back over frames just seen needs no seek.
 class SourceFrames {
 public:
-    explicit SourceFrames(std::unique_ptr<FrameSource> source,
+    explicit SourceFrames(std::unique_ptr<FramesByNumber> source,
                           size_t keptBytes = kKeptFrameBytes);
     SourceInfo info() const { return info_; }
     bool frame(int32_t n, cv::Mat& upright);
 
 private:
     std::mutex mutex_;
-    std::unique_ptr<FrameSource> source_;
+    std::unique_ptr<FramesByNumber> source_;
     SourceInfo info_;
     const size_t keptBytes_;
     std::list<std::pair<int32_t, cv::Mat>> kept_;  // the most recently used first
 };
 
+// The source's facts for the checks: its properties as read, and how evenly
+// its frames are timed, from its container.
+StudioSource studioSourceOf(const std::string& path, const SourceInfo& info);
+
 struct StudioState {
-    StudioState(StudioSession session, std::unique_ptr<FrameSource> source,
-                std::string camdriftPath)
+    // `io` and `opencv` as a run has them: the writer check takes the run's
+    // writer, and OpenCV's video library is loaded only when a run would.
+    StudioState(StudioSession session, std::unique_ptr<FramesByNumber> source,
+                std::string camdriftPath, VideoIo io, OpenCvVideoIoLoader opencv)
         : session(std::move(session)),
           frames(std::move(source)),
+          source(studioSourceOf(this->session.sourcePath, frames.info())),
+          writerProbes(io, opencv),
           render(std::move(camdriftPath)) {}
 
     const StudioSession session;
     SourceFrames frames;
+    const StudioSource source;
     WriterProbes writerProbes;
     RenderRunner render;
     std::mutex saveMutex;  // one save at a time

@@ -8,8 +8,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <map>
 #include <stdexcept>
 #include <thread>
+
+extern char** environ;
 
 namespace testing_support {
 
@@ -21,18 +24,40 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The test's own environment with the options' changes.
+std::vector<std::string> buildEnvironment(const RunOptions& options) {
+    std::map<std::string, std::string> merged;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text(*entry);
+        const auto eq = text.find('=');
+        if (eq != std::string::npos) merged[text.substr(0, eq)] = text.substr(eq + 1);
+    }
+    for (const auto& name : options.unsetEnv) merged.erase(name);
+    for (const auto& [name, value] : options.env) merged[name] = value;
+    std::vector<std::string> result;
+    for (const auto& [name, value] : merged) result.push_back(name + "=" + value);
+    return result;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (auto& s : strings) result.push_back(s.data());
+    result.push_back(nullptr);
+    return result;
+}
+
 }  // namespace
 
-RunningProcess::RunningProcess(const std::vector<std::string>& argv) {
+RunningProcess::RunningProcess(const std::vector<std::string>& argv, const RunOptions& options) {
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
     std::vector<std::string> args = argv;
-    std::vector<char*> pointers;
-    for (auto& a : args) pointers.push_back(a.data());
-    pointers.push_back(nullptr);
+    std::vector<std::string> environment = buildEnvironment(options);
+    std::vector<char*> argPointers = pointers(args);
+    std::vector<char*> envPointers = pointers(environment);
     pid_ = fork();
     if (pid_ == 0) {
         setsid();
@@ -42,7 +67,10 @@ RunningProcess::RunningProcess(const std::vector<std::string>& argv) {
         dup2(errPipe[1], 2);
         close(outPipe[0]);
         close(errPipe[0]);
-        execv(pointers[0], pointers.data());
+        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) {
+            _exit(126);
+        }
+        execve(argPointers[0], argPointers.data(), envPointers.data());
         _exit(127);
     }
     close(outPipe[1]);

@@ -12,9 +12,10 @@ namespace testing_support {
 
 class RunningProcess {
 public:
-    // Starts argv in a new session with stdin from /dev/null; stdout is
-    // captured through a pipe, stderr as well.
-    explicit RunningProcess(const std::vector<std::string>& argv);
+    // Starts argv in a new session (so it has no controlling terminal) with
+    // stdin from /dev/null, in `options.cwd` and with `options`' environment;
+    // stdout is captured through a pipe, stderr as well.
+    explicit RunningProcess(const std::vector<std::string>& argv, const RunOptions& options = {});
     ~RunningProcess();
     RunningProcess(const RunningProcess&) = delete;
     RunningProcess& operator=(const RunningProcess&) = delete;

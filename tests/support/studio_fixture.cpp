@@ -2,8 +2,9 @@
 
 #include <stdexcept>
 
-#include "studio/frame_source.h"
+#include "studio/frames_by_number.h"
 #include "studio/studio_handlers.h"
+#include "video/opencv_video_io_linked.h"
 
 namespace testing_support {
 
@@ -16,18 +17,20 @@ camdrift::Request tokenRequest(const std::string& method, const std::string& pat
 }
 
 StudioSessionFixture::StudioSessionFixture(int width, int height, int frames,
-                                           const std::string& keyframeLines) {
+                                           const std::vector<std::string>& keyframeLines) {
     sourcePath_ = dir_.file("source.avi");
     if (!writePatternVideo(sourcePath_, width, height, frames)) {
         throw std::runtime_error("can't write the pattern clip");
     }
     scriptPath_ = dir_.file("job.txt");
-    writeFile(scriptPath_, "studio test\n" + sourcePath_ + "\n" + dir_.file("out.avi") +
-                               "\n\nFFV1\n1\n" + std::to_string(width / 2) + "\n" +
-                               std::to_string(height / 2) + "\n" + keyframeLines);
+    JobScriptLines lines{sourcePath_, dir_.file("out.avi"), "", "FFV1", "1",
+                         std::to_string(width / 2), std::to_string(height / 2), keyframeLines};
+    lines.title = "studio test";
+    writeFile(scriptPath_, jobScriptText(lines));
     camdrift::StudioSession session{scriptPath_, sourcePath_, ".", kStudioToken, 5555};
-    state_ = std::make_unique<camdrift::StudioState>(session, camdrift::openFrameSource(sourcePath_),
-                                                     CAMDRIFT_EXE);
+    state_ = std::make_unique<camdrift::StudioState>(
+        session, camdrift::openFramesByNumber(sourcePath_), CAMDRIFT_EXE,
+        camdrift::VideoIo::Libav, camdrift::linkedOpenCvVideoIo);
 }
 
 camdrift::Response StudioSessionFixture::get(const std::string& path,

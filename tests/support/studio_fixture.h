@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "studio/http_types.h"
 #include "studio/studio_state.h"
@@ -19,7 +20,8 @@ constexpr const char* kStudioToken =
 // opens them, with kStudioToken and port 5555.
 class StudioSessionFixture {
 public:
-    StudioSessionFixture(int width, int height, int frames, const std::string& keyframeLines = "");
+    StudioSessionFixture(int width, int height, int frames,
+                         const std::vector<std::string>& keyframeLines = {});
 
     camdrift::StudioState& state() { return *state_; }
     const std::string& scriptPath() const { return scriptPath_; }

@@ -1,9 +1,9 @@
 #include "test_support.h"
 
+#include "running_process.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,8 +14,6 @@
 #include <opencv2/videoio.hpp>
 #include <sstream>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace testing_support {
 
@@ -66,101 +64,16 @@ void makeExecutable(const std::string& path) {
     chmod(path.c_str(), 0755);
 }
 
-namespace {
-
-std::vector<std::string> buildEnvironment(const RunOptions& options) {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text(*entry);
-        auto eq = text.find('=');
-        if (eq != std::string::npos) {
-            merged[text.substr(0, eq)] = text.substr(eq + 1);
-        }
+bool othersCanRun(const std::string& file) {
+    for (std::filesystem::path at = file; at != at.parent_path(); at = at.parent_path()) {
+        struct stat info;
+        if (stat(at.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) return false;
     }
-    for (const auto& name : options.unsetEnv) {
-        merged.erase(name);
-    }
-    for (const auto& [name, value] : options.env) {
-        merged[name] = value;
-    }
-    std::vector<std::string> result;
-    for (const auto& [name, value] : merged) {
-        result.push_back(name + "=" + value);
-    }
-    return result;
+    return true;
 }
-
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (auto& s : strings) {
-        result.push_back(s.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-}  // namespace
 
 RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    std::vector<std::string> args = argv;
-    std::vector<std::string> envStrings = buildEnvironment(options);
-    std::vector<char*> argPointers = pointers(args);
-    std::vector<char*> envPointers = pointers(envStrings);
-
-    pid_t pid = fork();
-    if (pid == 0) {
-        setsid();
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) {
-            _exit(126);
-        }
-        execve(argPointers[0], argPointers.data(), envPointers.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-
-    RunResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            char buffer[65536];
-            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) {
-        result.exitStatus = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.exitStatus = 128 + WTERMSIG(status);
-    }
-    return result;
+    return RunningProcess(argv, options).finish();
 }
 
 std::string camdriftExe() {
@@ -181,6 +94,15 @@ RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOpti
     std::vector<std::string> argv = {camdriftPreviewExe()};
     argv.insert(argv.end(), args.begin(), args.end());
     return run(argv, options);
+}
+
+std::vector<std::string> previewWarnings(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("warning: ", 0) == 0) lines.push_back(line + "\n");
+    }
+    return lines;
 }
 
 cv::Mat patternFrame(int width, int height, int frameIndex) {
@@ -229,23 +151,13 @@ bool makeClipWithSound(const std::string& path, int width, int height, int frame
     return std::system(command.str().c_str()) == 0;
 }
 
-std::string jobScriptText(const std::string& input, const std::string& output,
-                          const std::string& muxer, const std::string& codec,
-                          const std::string& transition, int width, int height,
-                          const std::vector<std::string>& keyframeLines) {
-    std::ostringstream text;
-    text << "camdrift test job\n"
-         << input << "\n"
-         << output << "\n"
-         << muxer << "\n"
-         << codec << "\n"
-         << transition << "\n"
-         << width << "\n"
-         << height << "\n";
-    for (const auto& line : keyframeLines) {
-        text << line << "\n";
-    }
-    return text.str();
+std::string jobScriptText(const JobScriptLines& lines) {
+    std::string text = lines.title + "\n" + lines.input + "\n" + lines.output + "\n" +
+                       lines.muxer + "\n" + lines.codec + "\n" + lines.transition + "\n" +
+                       lines.width + "\n" + lines.height + "\n";
+    for (const std::string& line : lines.keyframes) text += line + "\n";
+    if (!lines.finalLineFeed) text.pop_back();
+    return text;
 }
 
 }  // namespace testing_support

@@ -27,6 +27,9 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 void makeExecutable(const std::string& path);
+// True when a user other than the owner can reach and run the file: every
+// folder above it and the file itself have the "others" execute bit.
+bool othersCanRun(const std::string& file);
 
 struct RunResult {
     std::string out;
@@ -51,6 +54,8 @@ RunResult runCamdrift(const std::vector<std::string>& args, const RunOptions& op
 // The camdrift-preview executable under test.
 std::string camdriftPreviewExe();
 RunResult runCamdriftPreview(const std::vector<std::string>& args, const RunOptions& options = {});
+// The "warning: line N: ..." lines of the preview's output, each with its line feed.
+std::vector<std::string> previewWarnings(const std::string& output);
 
 // Frame n of a generated test video: each pixel encodes its column, row and
 // the frame index, so a crop of it shows where it was taken from.
@@ -68,10 +73,26 @@ std::vector<cv::Mat> readAllFrames(const std::string& path);
 bool makeClipWithSound(const std::string& path, int width, int height, int frames,
                        double fps = 25.0, const std::string& videoCodecArgs = "-c:v ffv1");
 
-// A job script from its parts; keyframe lines are written as given.
-std::string jobScriptText(const std::string& input, const std::string& output,
-                          const std::string& muxer, const std::string& codec,
-                          const std::string& transition, int width, int height,
-                          const std::vector<std::string>& keyframeLines = {});
+// The lines of a job script, each written as given: the width and height
+// are text so that tokens the reader rejects ("0640", "1.5 640", "") can be
+// written too. Brace-initialized in line order; what is left out keeps the
+// value here (every member has one, so -Wextra lets a brace list stop early).
+struct JobScriptLines {
+    std::string input = "in.avi";
+    std::string output = "out.avi";
+    std::string muxer = "";
+    std::string codec = "XVID";
+    std::string transition = "1.5";
+    std::string width = "640";
+    std::string height = "360";
+    std::vector<std::string> keyframes = {};
+    // False: the last line ends at the end of the file, without a line feed.
+    bool finalLineFeed = true;
+    std::string title = "camdrift test job";
+};
+
+// The title line, the seven header lines and the keyframe lines, each
+// ending in a line feed (the last one unless `finalLineFeed` is false).
+std::string jobScriptText(const JobScriptLines& lines);
 
 }  // namespace testing_support
