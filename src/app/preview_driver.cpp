@@ -9,6 +9,7 @@
 #include "preview/contact_sheet.h"
 #include "preview/job_facts.h"
 #include "preview/job_warnings.h"
+#include "preview/opencv_probes.h"
 #include "preview/report_text.h"
 #include "script/job_script_reader.h"
 #include "script/utf8.h"
@@ -65,7 +66,12 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     input.source = probeSource(input.job);
     if (input.source) input.sourceTiming = probeSourceTiming(input.job, *input.source);
     const char* searchPath = std::getenv("PATH");
-    input.files = probeFiles(input.job, input.source, searchPath ? searchPath : "");
+    input.files = probeFiles(input.job, searchPath ? searchPath : "");
+    // Without the source's frame rate the writer isn't tried; a size the run
+    // rejects before opening is told by its own warning.
+    if (input.source && input.job.outputWidth > 0 && input.job.outputHeight > 0) {
+        input.files.writerOpens = writerOpensLike(input.job, input.source->fps);
+    }
     console.write(describeReading(input, scriptPath));
     const std::vector<Warning> warnings = checkJob(input);
     printWarnings(warnings, console);

@@ -10,14 +10,11 @@ extern "C" {
 #include <cstddef>
 #include <limits>
 #include <memory>
-#include <opencv2/videoio.hpp>
 #include <utility>
 
-#include "finish/temp_path.h"
 #include "platform/platform.h"
 #include "script/scanf_scan.h"
 #include "script/utf8.h"
-#include "video/video_open.h"
 
 namespace camdrift {
 
@@ -75,35 +72,6 @@ std::vector<const KeyframeAttempt*> acceptedAttempts(const ReadReport& report) {
 
 // ---- The files and the source ----
 
-namespace {
-
-// The writer check's file, never the real output: the output may exist
-// and belong to the user.
-constexpr char kTempPrefix[] = "camdrift-preview-";
-
-// Whether OpenCV's writer opens a file with the output's extension, the
-// job's codec code and output size at `fps`.
-bool writerOpensLike(const JobScript& job, double fps) {
-    const std::string path =
-        platform::createTempFile(kTempPrefix, outputExtension(encodeUtf8(job.outputPath)));
-    if (path.empty()) return false;
-    bool opened = false;
-    {
-        cv::VideoWriter writer;
-        opened = openWriter(writer, path, job, fps);
-    }
-    platform::removeFile(path);
-    return opened;
-}
-
-}  // namespace
-
-std::optional<SourceInfo> probeSource(const JobScript& job) {
-    cv::VideoCapture source;
-    if (!openSource(source, encodeUtf8(job.inputPath))) return std::nullopt;
-    return readSourceInfo(source);
-}
-
 std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source) {
     std::optional<FrameTimes> times = videoFrameTimes(encodeUtf8(job.inputPath));
     if (!times) return std::nullopt;
@@ -124,8 +92,7 @@ std::optional<TooLongName> tooLongNameIn(const std::string& outputPath) {
     return std::nullopt;
 }
 
-FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
-                     const std::string& searchPath) {
+FileFacts probeFiles(const JobScript& job, const std::string& searchPath) {
     const std::string input = encodeUtf8(job.inputPath);
     const std::string output = encodeUtf8(job.outputPath);
     const std::string muxer = encodeUtf8(job.muxerPath);
@@ -140,10 +107,6 @@ FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& sour
     // The run never looks the muxer up on PATH; the user may well have meant it to.
     if (!facts.muxerIsExecutable && !muxer.empty() && muxer.find('/') == std::string::npos) {
         facts.muxerOnPath = platform::findOnSearchPath(muxer, searchPath);
-    }
-    // A size the run rejects before opening is told by its own warning.
-    if (source && job.outputWidth > 0 && job.outputHeight > 0) {
-        facts.writerOpens = writerOpensLike(job, source->fps);
     }
     return facts;
 }

@@ -1,8 +1,8 @@
 // What the preview knows about a job before it checks anything.
 // The script as read, with the text no keyframe attempt reached; the
 // source's properties and how evenly its frames are timed; and facts about
-// the files it names, found on the file system and by trying OpenCV's
-// writer, never on the real output.
+// the files it names, found on the file system and by trying a writer
+// (opencv_probes.h for the preview's), never on the real output.
 #pragma once
 
 #include <cstddef>
@@ -79,20 +79,15 @@ PreviewInput readPreviewInput(const std::u16string& text, const std::string& dec
 // The accepted attempts, one for each keyframe of the job and in its order.
 std::vector<const KeyframeAttempt*> acceptedAttempts(const ReadReport& report);
 
-// Opens the source and reads its properties; nothing when it can't be opened.
-std::optional<SourceInfo> probeSource(const JobScript& job);
-
 // How evenly the source's frames are spaced, from its container's
 // timestamps, with camdrift writing them at the source's frame rate.
 std::optional<FrameTiming> probeSourceTiming(const JobScript& job, const SourceInfo& source);
 
-// Without the source's frame rate the writer isn't tried; with it, OpenCV's
-// writer is opened on a fresh file in the system's temp folder with the
-// output's extension, the job's codec code and output size, then the file
-// is deleted. `searchPath` is the PATH variable's value, where a muxer named
-// without a folder is looked for.
-FileFacts probeFiles(const JobScript& job, const std::optional<SourceInfo>& source,
-                     const std::string& searchPath);
+// The facts found on the file system; writerOpens is left for the caller,
+// who knows the source's frame rate and which writer to try. `searchPath` is
+// the PATH variable's value, where a muxer named without a folder is looked
+// for.
+FileFacts probeFiles(const JobScript& job, const std::string& searchPath);
 
 // The first name in `outputPath` that is longer than the file system of the
 // nearest existing folder on the way to it accepts; nothing when all fit.

@@ -69,10 +69,8 @@ std::vector<StudioWarning> checkStudioJob(const StudioJob& job, const StudioSour
     PreviewInput input = readPreviewInput(decodeUtf8(scriptText(job, decimalPoint)), decimalPoint);
     input.source = source.info;
     input.sourceTiming = source.timing;
-    // Without a source the writer isn't tried there; it is tried here, once
-    // for each output.
     const char* searchPath = std::getenv("PATH");
-    input.files = probeFiles(input.job, std::nullopt, searchPath ? searchPath : "");
+    input.files = probeFiles(input.job, searchPath ? searchPath : "");
     // A size the run rejects before opening is told by its own warning.
     if (input.job.outputWidth > 0 && input.job.outputHeight > 0) {
         input.files.writerOpens = writerProbes.opens(input.job, source.info.fps);
