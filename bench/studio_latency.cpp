@@ -55,6 +55,12 @@ void timed(Samples& samples, const std::function<bool()>& work, bool& ok) {
     samples.cpuMs.push_back(processCpuMs() - cpuStart);
 }
 
+// As camdrift-studio opens them: the run's reader.
+std::unique_ptr<camdrift::FramesByNumber> openFrames(const std::string& video) {
+    return camdrift::openFramesByNumber(video, camdrift::VideoIo::Libav,
+                                        camdrift::linkedOpenCvVideoIo);
+}
+
 camdrift::Request request(const std::string& method, const std::string& path) {
     camdrift::Request r;
     r.method = method;
@@ -79,7 +85,7 @@ int main(int argc, char** argv) {
         if (option == "--runs") runs = std::atoi(argv[i + 1]);
     }
     const auto opening = Clock::now();
-    std::unique_ptr<camdrift::FramesByNumber> source = camdrift::openFramesByNumber(video);
+    std::unique_ptr<camdrift::FramesByNumber> source = openFrames(video);
     if (!source) {
         std::fprintf(stderr, "can't open %s\n", video.c_str());
         return 1;
@@ -113,7 +119,7 @@ int main(int argc, char** argv) {
     // The page asks for the source picture, then the output of the same
     // frame (its decode is kept); the frame source alone is timed on a
     // second source so the kept frame doesn't hide the decode.
-    std::unique_ptr<camdrift::FramesByNumber> bare = camdrift::openFramesByNumber(video);
+    std::unique_ptr<camdrift::FramesByNumber> bare = openFrames(video);
     cv::Mat frame;
     auto jpegOf = [&](int32_t n) {
         camdrift::Request r = request("GET", "/api/frame");

@@ -238,7 +238,8 @@ TEST_F(StudioHttp, JobIsTheScriptOnDisk) {
     EXPECT_EQ(answer["title"], "studio test");
     EXPECT_EQ(answer["source"], (json{{"path", session_.sourcePath()}, {"width", kWidth},
                                       {"height", kHeight}, {"fps", 25.0},
-                                      {"frameCount", kFrames}, {"rotation", 0}}));
+                                      {"frameCount", kFrames}, {"rotation", 0},
+                                      {"reader", "libav"}}));
     EXPECT_EQ(answer["rewritesFile"], false);
     // A file with lines that are not keyframes is rewritten by a save.
     writeFile(session_.scriptPath(), readFile(session_.scriptPath()) + "two words 1 2 3 4 5\n");

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <regex>
 
 #include "running_process.h"
@@ -118,6 +119,15 @@ protected:
     std::string source_;
 };
 
+// Like camdrift, the studio reads with the libav reader and loads OpenCV's
+// video library from camdrift's module only where a run would.
+TEST(StudioExecutable, DoesNotLoadOpenCvsVideoLibrary) {
+    const RunResult libraries = run({"/usr/bin/ldd", studioExe()});
+    ASSERT_EQ(libraries.exitStatus, 0) << libraries.err;
+    EXPECT_EQ(libraries.out.find("libopencv_videoio"), std::string::npos) << libraries.out;
+    EXPECT_NE(libraries.out.find("libopencv_imgcodecs"), std::string::npos) << libraries.out;
+}
+
 TEST_F(StudioProcess, HelpAndVersion) {
     EXPECT_EQ(run({studioExe(), "--version"}).out,
               std::string("camdrift-studio ") + CAMDRIFT_TEST_VERSION + "\n");
@@ -196,6 +206,38 @@ TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
     ASSERT_TRUE(std::regex_match(result.out, match,
                                  std::regex("http://127\\.0\\.0\\.1:([0-9]+)/\\?token=([0-9a-f]{64})\n")));
     EXPECT_EQ(match[1].str(), std::to_string(port));
+}
+
+// Where a run reads with OpenCV's capture, the studio does too: from the
+// module beside it, which a copy of the studio alone in a folder lacks.
+TEST_F(StudioProcess, ReadsWithOpenCvFromTheModuleWhereARunWould) {
+    const std::string script = dir_.file("job.txt");
+    writeFile(script, jobScriptText({source_, dir_.file("o.avi"), "", "FFV1", "1", "32", "24"}));
+    RunOptions options;
+    options.env["CAMDRIFT_VIDEO_IO"] = "opencv";
+    RunningProcess studio({studioExe(), script}, options);
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    std::smatch match;
+    const std::string address = studio.outputSoFar();
+    ASSERT_TRUE(std::regex_search(address, match, std::regex(":([0-9]+)/\\?token=([0-9a-f]{64})")));
+    httplib::Client client("127.0.0.1", std::stoi(match[1].str()));
+    const httplib::Headers token = {{"X-Studio-Token", match[2].str()}};
+    auto job = client.Get("/api/job", token);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(nlohmann::json::parse(job->body)["source"]["reader"],
+              "opencv (CAMDRIFT_VIDEO_IO=opencv)");
+    auto frame = client.Get("/api/frame?n=7", token);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->status, 200);
+    studio.signal(SIGTERM);
+    EXPECT_EQ(studio.finish().exitStatus, 0);
+
+    const std::string alone = dir_.file("alone");
+    std::filesystem::create_directory(alone);
+    std::filesystem::copy_file(studioExe(), alone + "/camdrift-studio");
+    const RunResult without = run({alone + "/camdrift-studio", script}, options);
+    EXPECT_EQ(without.exitStatus, 1);
+    EXPECT_EQ(without.out, "error: line 2: can't open the source video \"" + source_ + "\"\n");
 }
 
 // The studio runs the camdrift beside it, so a copy of the studio beside a

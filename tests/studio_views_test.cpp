@@ -1,6 +1,7 @@
-// The studio's pictures and views are the run's own: frames, crops and
-// output pixels equal what ViewTrack, computeCropRect and renderView make
-// from a sequential decode, whatever order the page asks in.
+// The studio's pictures and views are the run's own: crops and output
+// pixels equal what ViewTrack, computeCropRect and renderView make from a
+// sequential decode, whatever order the page asks in (the frames themselves
+// are studio_frames_test's).
 #include <gtest/gtest.h>
 
 #include <opencv2/imgcodecs.hpp>
@@ -8,7 +9,6 @@
 #include "render/crop_rect.h"
 #include "render/frame_render.h"
 #include "render/view_track.h"
-#include "studio/frames_by_number.h"
 #include "studio_fixture.h"
 
 using namespace testing_support;
@@ -43,22 +43,6 @@ protected:
     std::vector<cv::Mat> sequential_ = readAllFrames(session_.sourcePath());
     std::vector<camdrift::ViewState> views_ = expectedViews();
 };
-
-TEST_F(StudioViews, FramesInAnyOrderEqualASequentialRead) {
-    ASSERT_EQ(sequential_.size(), static_cast<size_t>(kFrames));
-    auto source = camdrift::openFramesByNumber(session_.sourcePath());
-    ASSERT_TRUE(source);
-    EXPECT_EQ(source->info().frameCount, kFrames);
-    // Backward, forward by one, a jump ahead, the last, the first.
-    for (int n : {30, 12, 13, 14, 39, 0, 25, 5, 6, 38}) {
-        cv::Mat frame;
-        ASSERT_TRUE(source->frameAt(n, frame)) << n;
-        EXPECT_TRUE(samePixels(frame, sequential_[n])) << "frame " << n;
-    }
-    cv::Mat none;
-    EXPECT_FALSE(source->frameAt(kFrames, none));
-    EXPECT_FALSE(source->frameAt(-1, none));
-}
 
 TEST_F(StudioViews, OutputFramesEqualRenderViewPixelForPixel) {
     const json job = session_.jobJson();

@@ -231,6 +231,7 @@ TEST_P(ReaderSeek, DeliversTheFrameOfASequentialRead) {
     ASSERT_EQ(reference.frames.size(), 24u);
     auto source = AvSource::open(file);
     ASSERT_NE(source, nullptr);
+    EXPECT_TRUE(source->seekable());
     cv::Mat frame;
     for (const int64_t target : {17, 3, 0, 11, 12, 23, 13, 1, 22, 5, 5, 6}) {
         ASSERT_TRUE(source->seek(target)) << target;
@@ -261,6 +262,7 @@ INSTANTIATE_TEST_SUITE_P(Clips, ReaderSeek,
 TEST(ReaderSeekRefusal, WithoutTimestampsSeekFails) {
     auto source = AvSource::open(testing_support::testSource("mpeg4_bframes.avi"));
     ASSERT_NE(source, nullptr);
+    EXPECT_FALSE(source->seekable());
     EXPECT_FALSE(source->seek(5));
 }
 

@@ -29,7 +29,7 @@ struct Opened {
 };
 
 std::optional<Opened> openSession(const StudioArguments& arguments, const std::string& point,
-                                  platform::Console& console) {
+                                  VideoIo io, platform::Console& console) {
     Opened opened;
     if (arguments.kind == StudioArguments::Kind::Create) {
         if (platform::fileExists(arguments.scriptPath)) {
@@ -47,7 +47,7 @@ std::optional<Opened> openSession(const StudioArguments& arguments, const std::s
         }
         opened.sourcePath = jobFromText(*text, point).source;
     }
-    opened.frames = openFramesByNumber(opened.sourcePath);
+    opened.frames = openFramesByNumber(opened.sourcePath, io, loadOpenCvVideoIo);
     if (!opened.frames || opened.frames->info().frameCount <= 0) {
         console.print("error: line 2: can't open the source video \"%s\"\n",
                       opened.sourcePath.c_str());
@@ -68,7 +68,10 @@ std::optional<Opened> openSession(const StudioArguments& arguments, const std::s
 int serve(const StudioArguments& arguments, const std::string& point,
           platform::Console& console) {
     VideoLibraryQuiet quiet;
-    std::optional<Opened> opened = openSession(arguments, point, console);
+    // The run's choice of reader and writer, and OpenCV's from camdrift's
+    // module beside this executable, loaded only where a run would load it.
+    const VideoIo io = videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
+    std::optional<Opened> opened = openSession(arguments, point, io, console);
     if (!opened) return kExitUnusable;
     HttpShell shell;
     const int port = shell.bindLoopback(arguments.port);
@@ -82,11 +85,8 @@ int serve(const StudioArguments& arguments, const std::string& point,
         return kExitUnusable;
     }
     if (platform::interruptRequested()) return kExitStopped;
-    // The run's choice of reader and writer, and OpenCV's from camdrift's
-    // module beside this executable, loaded only when a run would load it.
     StudioState state(session, std::move(opened->frames),
-                      platform::executableFolder() + "/camdrift",
-                      videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO")), loadOpenCvVideoIo);
+                      platform::executableFolder() + "/camdrift", io, loadOpenCvVideoIo);
     console.print("http://127.0.0.1:%d/?token=%s\n", port, session.token.c_str());
     console.flush();
     // A render running at the stop is interrupted first, so its output

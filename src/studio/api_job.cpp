@@ -25,7 +25,8 @@ json warningsJson(const std::vector<StudioWarning>& warnings) {
 json sourceJson(const StudioState& state) {
     const SourceInfo info = state.frames.info();
     return {{"path", state.session.sourcePath}, {"width", info.width}, {"height", info.height},
-            {"fps", info.fps}, {"frameCount", info.frameCount}, {"rotation", info.rotation}};
+            {"fps", info.fps}, {"frameCount", info.frameCount}, {"rotation", info.rotation},
+            {"reader", state.frames.reader()}};
 }
 
 }  // namespace

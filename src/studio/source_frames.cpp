@@ -12,7 +12,10 @@ StudioSource studioSourceOf(const std::string& path, const SourceInfo& info) {
 
 SourceFrames::SourceFrames(std::unique_ptr<FramesByNumber> source, size_t keptBytes)
     : source_(std::move(source)), keptBytes_(keptBytes) {
-    if (source_) info_ = source_->info();
+    if (source_) {
+        info_ = source_->info();
+        reader_ = source_->reader();
+    }
 }
 
 bool SourceFrames::frame(int32_t n, cv::Mat& upright) {

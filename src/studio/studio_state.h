@@ -42,12 +42,14 @@ public:
     explicit SourceFrames(std::unique_ptr<FramesByNumber> source,
                           size_t keptBytes = kKeptFrameBytes);
     SourceInfo info() const { return info_; }
+    const std::string& reader() const { return reader_; }
     bool frame(int32_t n, cv::Mat& upright);
 
 private:
     std::mutex mutex_;
     std::unique_ptr<FramesByNumber> source_;
     SourceInfo info_;
+    std::string reader_;
     const size_t keptBytes_;
     std::list<std::pair<int32_t, cv::Mat>> kept_;  // the most recently used first
 };

@@ -71,6 +71,10 @@ public:
     // timestamps can't place it; the position is then unspecified.
     bool seek(int64_t frameIndex);
 
+    // Whether seek can place frames at all: the stream's timestamps tell
+    // every frame apart. Lists them on first use, as the first seek would.
+    bool seekable();
+
     // Decoder threads in use.
     int decodeThreads() const;
 

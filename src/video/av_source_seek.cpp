@@ -54,13 +54,18 @@ bool AvSource::buildPtsIndex() {
     return true;
 }
 
-bool AvSource::seek(int64_t frameIndex) {
+bool AvSource::seekable() {
     if (!ptsIndexBuilt_) {
         buildPtsIndex();
     }
+    return ptsIndexUsable_;
+}
+
+bool AvSource::seek(int64_t frameIndex) {
+    const bool usable = seekable();
     pendingFrame_ = false;
     wholeReady_ = false;
-    if (!ptsIndexUsable_ || frameIndex < 0 ||
+    if (!usable || frameIndex < 0 ||
         frameIndex >= static_cast<int64_t>(ptsIndex_.size())) {
         return false;
     }

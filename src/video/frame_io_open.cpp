@@ -20,7 +20,15 @@ constexpr int kRunDecodeThreads = 0;
 
 constexpr const char* kForced = "CAMDRIFT_VIDEO_IO=opencv";
 
-SourceInfo infoOf(const AvSource& source) {
+}  // namespace
+
+std::unique_ptr<AvSource> openRunAvSource(const std::string& path, std::string* why) {
+    AvSourceOptions options;
+    options.decodeThreads = kRunDecodeThreads;
+    return AvSource::open(path, why, options);
+}
+
+SourceInfo sourceInfoOf(const AvSource& source) {
     SourceInfo info;
     info.rotation = source.rotation();
     info.width = truncateToInt32(source.width());  // already upright
@@ -30,17 +38,13 @@ SourceInfo infoOf(const AvSource& source) {
     return info;
 }
 
-}  // namespace
-
 OpenedSource openFrameSource(const std::string& path, VideoIo io, OpenCvVideoIoLoader opencv) {
     std::string why = kForced;
     if (io == VideoIo::Libav && !path.empty()) {
-        AvSourceOptions options;
-        options.decodeThreads = kRunDecodeThreads;
-        std::unique_ptr<AvSource> source = AvSource::open(path, &why, options);
+        std::unique_ptr<AvSource> source = openRunAvSource(path, &why);
         if (source) {
             OpenedSource opened;
-            opened.info = infoOf(*source);
+            opened.info = sourceInfoOf(*source);
             opened.frames = std::make_unique<AvFrameSource>(std::move(source));
             opened.how = "libav";
             return opened;

@@ -29,7 +29,10 @@ StudioSessionFixture::StudioSessionFixture(int width, int height, int frames,
     writeFile(scriptPath_, jobScriptText(lines));
     camdrift::StudioSession session{scriptPath_, sourcePath_, ".", kStudioToken, 5555};
     state_ = std::make_unique<camdrift::StudioState>(
-        session, camdrift::openFramesByNumber(sourcePath_), CAMDRIFT_EXE,
+        session,
+        camdrift::openFramesByNumber(sourcePath_, camdrift::VideoIo::Libav,
+                                     camdrift::linkedOpenCvVideoIo),
+        CAMDRIFT_EXE,
         camdrift::VideoIo::Libav, camdrift::linkedOpenCvVideoIo);
 }
 

@@ -11,7 +11,7 @@ const TRACK_DELAY_MS = 120; // after an edit, before the whole track is asked fo
 const RENDER_POLL_MS = 300;
 
 const state = {
-  source: null, // {path, width, height, fps, frameCount}
+  source: null, // {path, width, height, fps, frameCount, rotation, reader}
   job: null, // the page's job: what Save writes
   savedJson: '',
   playhead: 0,
@@ -571,7 +571,10 @@ async function start() {
   document.title = `camdrift-studio · ${answer.scriptPath}`;
   $('scriptPath').textContent = answer.scriptPath;
   const s = state.source;
-  $('sourceFacts').textContent = `${s.path} · ${s.width} × ${s.height}, ${round(s.fps)} fps, ${s.frameCount} frames`;
+  // The run's own reader is the rule; OpenCV's, where a run would take it, is told.
+  const reader = s.reader === 'libav' ? '' : ` · read by ${s.reader}`;
+  $('sourceFacts').textContent =
+    `${s.path} · ${s.width} × ${s.height}, ${round(s.fps)} fps, ${s.frameCount} frames${reader}`;
   $('slider').max = String(s.frameCount - 1);
   if (answer.sourceChanged !== undefined) {
     notice(`The script on disk now names another source (“${answer.sourceChanged}”); restart the studio to edit it.`, true);
