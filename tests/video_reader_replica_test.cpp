@@ -251,8 +251,29 @@ TEST_P(ReaderSeek, DeliversTheFrameOfASequentialRead) {
     EXPECT_FALSE(source->grab()) << "the last frame was delivered";
 }
 
+// Every frame as a seek's target, and the reading on to the end: skipping
+// the unreferenced frames before the target leaves it and every frame after
+// it those of a sequential read.
+TEST_P(ReaderSeek, EveryTargetAndAllThatFollowsIsTheSequentialRead) {
+    const std::string file = testing_support::testSource(GetParam());
+    const OpenCvReading reference = readWithOpenCv(file);
+    ASSERT_EQ(reference.frames.size(), 24u);
+    auto source = AvSource::open(file);
+    ASSERT_NE(source, nullptr);
+    cv::Mat frame;
+    for (int64_t target = 23; target >= 0; --target) {
+        ASSERT_TRUE(source->seek(target)) << target;
+        for (size_t n = static_cast<size_t>(target); n < 24; ++n) {
+            ASSERT_TRUE(source->grab() && source->retrieve(frame)) << target << ", then " << n;
+            ASSERT_TRUE(sameImage(frame, reference.frames[n])) << target << ", then " << n;
+        }
+        EXPECT_FALSE(source->grab()) << target;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Clips, ReaderSeek,
-                         ::testing::Values("h264_bframes.mp4", "mpeg4_xvid.avi"),
+                         ::testing::Values("h264_bframes.mp4", "mpeg4_xvid.avi",
+                                           "mpeg4_bframes.mp4"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param).substr(0, std::string(info.param).find('.'));
                          });

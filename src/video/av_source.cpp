@@ -198,6 +198,11 @@ bool AvSource::decodeOne() {
             }
             continue;
         }
+        if (skipUnreferencedBefore_ != AV_NOPTS_VALUE) {
+            const bool before = pkt->data != nullptr && pkt->pts != AV_NOPTS_VALUE &&
+                                pkt->pts < skipUnreferencedBefore_;
+            c->skip_frame = before ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        }
         if (avcodec_send_packet(c, pkt) < 0) {
             break;  // OpenCV ends the stream at the first refused packet
         }

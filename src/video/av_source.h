@@ -67,8 +67,10 @@ public:
 
     // Makes the next grab deliver frame `frameIndex` (0-based) of a
     // sequential read: seeks to the keyframe before it by timestamp and
-    // decodes forward. False when the index is out of range or the stream's
-    // timestamps can't place it; the position is then unspecified.
+    // decodes forward, skipping the frames shown before it that no other
+    // frame refers to (the decoder's AVDISCARD_NONREF). False when the index
+    // is out of range or the stream's timestamps can't place it; the
+    // position is then unspecified.
     bool seek(int64_t frameIndex);
 
     // Whether seek can place frames at all: the stream's timestamps tell
@@ -92,6 +94,7 @@ private:
     bool ensureWhole();
     bool partEligible() const;
     bool buildPtsIndex();
+    bool decodeFromKeyframeTo(int64_t target, int64_t frameIndex);
 
     std::string path_;
     ReadDeadline deadline_;  // before ic_: its callback must outlive the demuxer
@@ -118,6 +121,10 @@ private:
     bool ptsIndexBuilt_ = false;
     bool ptsIndexUsable_ = false;
     bool pendingFrame_ = false;  // a frame found by seek waits for the next grab
+    // While seek decodes its way to a frame: packets shown before this
+    // timestamp are sent with AVDISCARD_NONREF. AV_NOPTS_VALUE otherwise, and
+    // the decoder's skip_frame is never touched.
+    int64_t skipUnreferencedBefore_ = AV_NOPTS_VALUE;
 };
 
 }  // namespace camdrift

@@ -70,6 +70,17 @@ bool AvSource::seek(int64_t frameIndex) {
         return false;
     }
     const int64_t target = ptsIndex_[static_cast<size_t>(frameIndex)];
+    // Only the target and the frames after it must be those of a sequential
+    // read, and those are all decoded: a frame before the target that no
+    // other frame refers to can't change them, so it isn't decoded at all.
+    skipUnreferencedBefore_ = target;
+    const bool found = decodeFromKeyframeTo(target, frameIndex);
+    skipUnreferencedBefore_ = AV_NOPTS_VALUE;
+    codec_->skip_frame = AVDISCARD_DEFAULT;
+    return found;
+}
+
+bool AvSource::decodeFromKeyframeTo(int64_t target, int64_t frameIndex) {
     // The keyframe before the target first; should decoding from there pass
     // the target by (an index that points past it), the stream's start.
     const int64_t starts[] = {target, ptsIndex_.front()};

@@ -54,6 +54,7 @@ private:
         recipes_["mpeg4_xvid.avi"] = encode(src + "-c:v mpeg4 -vtag XVID -g 12");
         recipes_["mpeg4_bframes.avi"] = encode(src + "-c:v mpeg4 -vtag XVID -g 12 -bf 2");
         recipes_["h264_bframes.mp4"] = encode(src + "-c:v libx264 -bf 3 -g 12 -pix_fmt yuv420p");
+        recipes_["mpeg4_bframes.mp4"] = encode(src + "-c:v mpeg4 -g 12 -bf 2");
         recipes_["h264_coded_larger.mp4"] =
             encode("-f lavfi -i testsrc2=size=100x58:rate=30000/1001 -frames:v 15 -c:v libx264 "
                    "-bf 2 -pix_fmt yuv420p");

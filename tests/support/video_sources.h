@@ -12,6 +12,7 @@ namespace testing_support {
 // can't make it (hevc_10bit.mkv needs libx265). Names:
 //   mpeg4_xvid.avi, mpeg4_bframes.avi     96x64, 24 frames, 25 fps
 //   h264_bframes.mp4                      96x64, 24 frames, B-frames
+//   mpeg4_bframes.mp4                     96x64, 24 frames, B-frames with timestamps
 //   h264_coded_larger.mp4                 100x58 (coded 112x64), 15 frames, 29.97 fps
 //   mjpeg.avi                             96x64 yuvj420p, 24 frames
 //   ffv1_odd_height.mkv                   95x63 4:2:0, 12 frames, 24 fps
