@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that camdrift's build, tests and demo need,
 # and the de_DE.UTF-8 locale that the decimal-comma test runs under.
-# camdrift-studio adds its HTTP and JSON libraries, and the browser and
+# camdrift-studio adds its HTTP, JSON and zlib libraries, and the browser and
 # Node.js its page's test drives (the test's own npm package is installed
 # by scripts/test.sh).
 # Runs as root, or through sudo when it is there.
@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(g++ cmake make pkg-config libopencv-dev ffmpeg libgtest-dev libbenchmark-dev
           libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
           locales clang libclang-rt-dev
-          libcpp-httplib-dev nlohmann-json3-dev chromium)
+          libcpp-httplib-dev nlohmann-json3-dev zlib1g-dev chromium)
 # A Node.js that is already there (any from 18 on runs the browser test) is
 # kept; Debian's comes only where there is none.
 if ! command -v node >/dev/null 2>&1; then packages+=(nodejs); fi

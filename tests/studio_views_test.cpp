@@ -9,6 +9,7 @@
 #include "render/crop_rect.h"
 #include "render/frame_render.h"
 #include "render/view_track.h"
+#include "studio/png_writer.h"
 #include "studio_fixture.h"
 
 using namespace testing_support;
@@ -56,6 +57,28 @@ TEST_F(StudioViews, OutputFramesEqualRenderViewPixelForPixel) {
         camdrift::renderView(sequential_[n], views_[n], cv::Size(kWidth / 2, kHeight / 2), expected);
         EXPECT_TRUE(samePixels(png, expected)) << "frame " << n;
     }
+}
+
+TEST(StudioPng, HoldsEveryPixelOfAnyBgrImage) {
+    cv::RNG random(7);
+    for (const cv::Size size : {cv::Size(1, 1), cv::Size(2, 3), cv::Size(97, 5), cv::Size(640, 1),
+                                cv::Size(1, 300), cv::Size(321, 181)}) {
+        cv::Mat image(size, CV_8UC3);
+        random.fill(image, cv::RNG::UNIFORM, 0, 256);
+        const std::string png = camdrift::encodePng(image);
+        const std::vector<unsigned char> bytes(png.begin(), png.end());
+        EXPECT_TRUE(samePixels(cv::imdecode(bytes, cv::IMREAD_UNCHANGED), image))
+            << size.width << "x" << size.height;
+    }
+    // A view into a larger image: its rows are apart by more than their width.
+    cv::Mat large(40, 60, CV_8UC3);
+    random.fill(large, cv::RNG::UNIFORM, 0, 256);
+    const cv::Mat part = large(cv::Rect(7, 3, 31, 20));
+    const std::string png = camdrift::encodePng(part);
+    EXPECT_TRUE(samePixels(cv::imdecode(std::vector<unsigned char>(png.begin(), png.end()),
+                                        cv::IMREAD_UNCHANGED), part));
+    EXPECT_EQ(camdrift::encodePng(cv::Mat()), "");
+    EXPECT_EQ(camdrift::encodePng(cv::Mat(4, 4, CV_8UC1, cv::Scalar(9))), "");
 }
 
 TEST_F(StudioViews, TrackHoldsEveryFramesViewAndCrop) {

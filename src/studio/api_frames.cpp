@@ -4,6 +4,7 @@
 
 #include "studio/api_common.h"
 #include "studio/job_views.h"
+#include "studio/png_writer.h"
 
 namespace camdrift {
 namespace {
@@ -13,15 +14,13 @@ using nlohmann::json;
 constexpr int64_t kDefaultMaxWidth = 1280;
 constexpr int64_t kSmallestMaxWidth = 16;
 constexpr int kSourceJpegQuality = 85;
-// PNG's fastest level: the output frame must be exact, not small.
-constexpr int kOutputPngLevel = 1;
 // An output frame past this is not drawn: a mistyped size must not eat the memory.
 constexpr int64_t kMostOutputPixels = int64_t{8192} * 8192;
 
-Response imageResponse(const char* type, std::vector<unsigned char> bytes, int32_t frame) {
+Response imageResponse(const char* type, std::string bytes, int32_t frame) {
     Response response;
     response.contentType = type;
-    response.body.assign(bytes.begin(), bytes.end());
+    response.body = std::move(bytes);
     response.headers.push_back({"X-Frame", std::to_string(frame)});
     return response;
 }
@@ -75,7 +74,7 @@ Response getFrame(const Request& request, StudioState& state) {
     }
     std::vector<unsigned char> jpeg;
     cv::imencode(".jpg", shown, jpeg, {cv::IMWRITE_JPEG_QUALITY, kSourceJpegQuality});
-    return imageResponse("image/jpeg", std::move(jpeg), index);
+    return imageResponse("image/jpeg", std::string(jpeg.begin(), jpeg.end()), index);
 }
 
 Response postView(const Request& request, StudioState& state) {
@@ -111,9 +110,8 @@ Response postOutput(const Request& request, StudioState& state) {
         return errorResponse(404, "frame " + std::to_string(*frame) + " can't be decoded");
     }
     const ViewState view = viewAt(read, state.frames.info().fps, *frame);
-    std::vector<unsigned char> png;
-    cv::imencode(".png", outputFrame(upright, read, view), png,
-                 {cv::IMWRITE_PNG_COMPRESSION, kOutputPngLevel});
+    std::string png = encodePng(outputFrame(upright, read, view));
+    if (png.empty()) return errorResponse(500, "the output frame can't be encoded");
     return imageResponse("image/png", std::move(png), *frame);
 }
 
