@@ -63,15 +63,27 @@ function showProblem(error, key, kind) {
   }
 }
 
+// The playhead's picture at the display's width; one of the same frame
+// already shown at least as wide is kept, so a layout that narrows for a
+// moment (a window resized, a full-page screenshot) never swaps in a coarse
+// picture that is then scaled up.
 const fetchSource = newestOnly(
-  () => (state.source ? `${state.playhead}@${sourceView.wantedImageWidth()}` : null),
+  () => {
+    if (!state.source) return null;
+    let width = sourceView.wantedImageWidth();
+    if (sourceView.image && sourceView.imageFrame === state.playhead) {
+      width = Math.max(width, sourceView.image.width);
+    }
+    return `${state.playhead}@${width}`;
+  },
   (key) => {
     const [frame, width] = key.split('@').map(Number);
     return api.sourceFrame(frame, width).then((blob) => createImageBitmap(blob));
   },
-  (bitmap) => {
+  (bitmap, key) => {
     if (sourceView.image && sourceView.image.close) sourceView.image.close();
     sourceView.image = bitmap;
+    sourceView.imageFrame = Number(key.split('@')[0]);
     sourceView.draw();
   },
 );
@@ -572,7 +584,7 @@ async function start() {
   $('scriptPath').textContent = answer.scriptPath;
   const s = state.source;
   // The run's own reader is the rule; OpenCV's, where a run would take it, is told.
-  const reader = s.reader === 'libav' ? '' : ` · read by ${s.reader}`;
+  const reader = s.reader === 'libav' ? '' : ` · read by ${s.reader.replace(/^opencv /, 'OpenCV’s capture ')}`;
   $('sourceFacts').textContent =
     `${s.path} · ${s.width} × ${s.height}, ${round(s.fps)} fps, ${s.frameCount} frames${reader}`;
   $('slider').max = String(s.frameCount - 1);

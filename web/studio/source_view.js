@@ -12,6 +12,7 @@ export class SourceView {
     this.canvas = canvas;
     this.stage = stage;
     this.image = null; // ImageBitmap of the frame, perhaps downscaled
+    this.imageFrame = -1; // the frame it shows
     this.crop = null; // {x, y, width, height} in source pixels
     this.sourceWidth = 1;
     this.sourceHeight = 1;
