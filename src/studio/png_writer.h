@@ -1,8 +1,9 @@
 // The output frame as PNG: lossless, and quick to make. Every row takes the
 // Up filter and deflate its fastest level; OpenCV's encoder tries all five
 // filters on every row and keeps the best, which for a 1080p frame took 55
-// of the 75 ms an output picture cost, for a file a tenth smaller. The page
-// needs the pixels exact, not the file small: it comes over the loopback.
+// of the 65 ms an output picture cost, for a file a few percent smaller.
+// The page needs the pixels exact, not the file small: it comes over the
+// loopback.
 #pragma once
 
 #include <opencv2/core.hpp>
