@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libopencv-dev ffmpeg libgtest-dev libbenchmark-dev
           libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-          locales clang libclang-rt-dev)
+          locales clang libclang-rt-dev dpkg-dev man-db)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

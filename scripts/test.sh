@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the
 # release build's tests, then the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a minute of fuzzing per fuzz target.
+# UndefinedBehaviorSanitizer, then the Debian package's install check, then
+# a minute of fuzzing per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,5 +26,8 @@ if [ -n "$(ls -A "$reports")" ]; then
     exit 1
 fi
 
+# The Debian package, installed and used as an admin would, then removed.
+bash scripts/package-check.sh
+
 bash scripts/fuzz.sh 60
-echo "All tests passed (release and sanitizer builds, fuzzing)."
+echo "All tests passed (release and sanitizer builds, the package, fuzzing)."

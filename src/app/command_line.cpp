@@ -38,8 +38,8 @@ std::string helpText() {
            "rest: the transition codes, the traps of the format, many jobs at once.\n";
 }
 
-std::string versionText() {
-    return "camdrift " CAMDRIFT_VERSION "\n";
+std::string versionText(const std::string& tool) {
+    return tool + " " CAMDRIFT_VERSION "\n";
 }
 
 }  // namespace camdrift

@@ -18,7 +18,9 @@ enum class Request {
 Request requestOf(int argc, char** argv,
                   const std::function<bool(const std::string&)>& fileExists);
 
+// camdrift's own help.
 std::string helpText();
-std::string versionText();
+// "TOOL VERSION\n", one version for every tool of the build.
+std::string versionText(const std::string& tool);
 
 }  // namespace camdrift

@@ -176,7 +176,7 @@ int runDriver(int argc, char** argv, OpenCvVideoIoLoader opencv) {
             console.write(helpText());
             break;
         case Request::Version:
-            console.write(versionText());
+            console.write(versionText("camdrift"));
             break;
         case Request::Run:
             status = runJobScript(argv[1], console, opencv);
