@@ -7,6 +7,9 @@ if(TARGET camdrift-studio)
   list(APPEND CAMDRIFT_TOOLS camdrift-studio)
 endif()
 install(TARGETS ${CAMDRIFT_TOOLS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# OpenCV's own reader and writer, loaded by a run only when it needs them;
+# the loader looks for it in lib/camdrift beside bin/.
+install(TARGETS camdrift_opencv_io_module LIBRARY DESTINATION lib/camdrift)
 
 # Man pages carry the version; Debian keeps them compressed, and -n leaves
 # the time out of the gzip header so the package builds the same each time.

@@ -10,7 +10,7 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-if dpkg -s camdrift >/dev/null 2>&1; then
+if [ "$(dpkg-query -W -f='${db:Status-Status}' camdrift 2>/dev/null)" = installed ]; then
     echo "package-check: a camdrift package is installed already; not touching it" >&2
     exit 1
 fi
@@ -34,7 +34,8 @@ for page in build-pkg/man/*.1; do
 done
 
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-remove() { as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq camdrift >/dev/null; }
+# Purged, not just removed, so dpkg keeps no trace of it either.
+remove() { as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq camdrift >/dev/null; }
 trap remove EXIT
 
 for tool in camdrift camdrift-preview camdrift-studio; do
@@ -62,4 +63,10 @@ if [ "$streams" != "video audio " ]; then
     echo "package-check: the demo's output has streams: $streams" >&2
     exit 1
 fi
+# Through OpenCV's own reader and writer, which the installed run loads from
+# /usr/lib/camdrift: the same bytes.
+mv "$work/demo/sample-framed.avi" "$work/default.avi"
+(cd "$work" && CAMDRIFT_VIDEO_IO=opencv /usr/bin/camdrift /usr/share/doc/camdrift/examples/demo.job |
+    tail -n 1 | grep -qx 'Finished!')
+cmp "$work/default.avi" "$work/demo/sample-framed.avi"
 echo "package-check: installed, rendered the demo with sound, man pages found, version $version; removing"
