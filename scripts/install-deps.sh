@@ -9,7 +9,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libopencv-dev ffmpeg libgtest-dev libbenchmark-dev
           libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-          locales clang libclang-rt-dev
+          locales clang libclang-rt-dev dpkg-dev man-db
           libcpp-httplib-dev nlohmann-json3-dev zlib1g-dev chromium)
 # A Node.js that is already there (any from 18 on runs the browser test) is
 # kept; Debian's comes only where there is none.

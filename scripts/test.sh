@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs the whole test suite: the
 # release build's tests, the same tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, camdrift-studio's page in headless Chromium
-# (on the release build), then a minute of fuzzing per fuzz target.
+# (on the release build), the Debian package's install check, then a minute
+# of fuzzing per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,5 +29,8 @@ fi
 
 bash scripts/browser-test.sh
 
+# The Debian package, installed and used as an admin would, then removed.
+bash scripts/package-check.sh
+
 bash scripts/fuzz.sh 60
-echo "All tests passed (release and sanitizer builds, the browser, fuzzing)."
+echo "All tests passed (release and sanitizer builds, the browser, the package, fuzzing)."

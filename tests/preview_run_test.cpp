@@ -192,6 +192,20 @@ TEST(PreviewCommandLine, WithoutArgumentsPrintsTheUsage) {
     EXPECT_EQ(result.exitStatus, 2);
 }
 
+// The same version as camdrift's: one number for the whole build and package.
+TEST(PreviewCommandLine, HelpAndVersionAnswerAndExitZero) {
+    for (const char* flag : {"--help", "-h"}) {
+        SCOPED_TRACE(flag);
+        const RunResult result = runCamdriftPreview({flag});
+        EXPECT_EQ(result.out.rfind("Usage: camdrift-preview JOBSCRIPT [SHEET.png]\n", 0), 0u);
+        EXPECT_NE(result.out.find("Exit status: 0 no warnings"), std::string::npos);
+        EXPECT_EQ(result.exitStatus, 0);
+    }
+    const RunResult version = runCamdriftPreview({"--version"});
+    EXPECT_EQ(version.out, "camdrift-preview " CAMDRIFT_TEST_VERSION "\n");
+    EXPECT_EQ(version.exitStatus, 0);
+}
+
 cv::Vec3b at(const cv::Mat& image, int x, int y) { return image.at<cv::Vec3b>(y, x); }
 
 const cv::Vec3b kMagenta(255, 0, 255);

@@ -13,6 +13,7 @@
 #include "video/bgr_convert.h"
 #include "video/capture_numbers.h"
 #include "video/codec_fourcc.h"
+#include "video/opencv_video_io_loader.h"
 #include "video/upright_frame.h"
 #include "video/upright_rect.h"
 #include "video/writer_settings.h"
@@ -201,4 +202,15 @@ TEST(CodecFourcc, PacksTheFirstFourBytesAsOpenCvDoes) {
                                           static_cast<char>(code[2]), static_cast<char>(code[3])))
             << line;
     }
+}
+
+// A build runs the module from its own folder; an install from lib/camdrift
+// under the prefix, wherever that prefix is.
+TEST(OpenCvModule, LooksBesideTheExecutableThenInTheInstalledLibFolder) {
+    EXPECT_EQ(camdrift::openCvVideoIoModulePaths("/usr/bin"),
+              (std::vector<std::string>{"/usr/bin/camdrift-opencv-io.so",
+                                        "/usr/bin/../lib/camdrift/camdrift-opencv-io.so"}));
+    EXPECT_EQ(camdrift::openCvVideoIoModulePaths(""),
+              (std::vector<std::string>{"./camdrift-opencv-io.so",
+                                        "./../lib/camdrift/camdrift-opencv-io.so"}));
 }

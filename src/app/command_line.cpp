@@ -38,8 +38,4 @@ std::string helpText() {
            "rest: the transition codes, the traps of the format, many jobs at once.\n";
 }
 
-std::string versionText() {
-    return "camdrift " CAMDRIFT_VERSION "\n";
-}
-
 }  // namespace camdrift

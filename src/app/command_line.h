@@ -18,7 +18,7 @@ enum class Request {
 Request requestOf(int argc, char** argv,
                   const std::function<bool(const std::string&)>& fileExists);
 
+// camdrift's own help.
 std::string helpText();
-std::string versionText();
 
 }  // namespace camdrift

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "app/command_line.h"
+#include "app/version_text.h"
 #include "platform/platform.h"
 #include "preview/contact_sheet.h"
 #include "preview/job_facts.h"
@@ -91,13 +93,31 @@ int previewJob(const std::string& scriptPath, const char* sheetPath, const std::
     return kPreviewWarnings;
 }
 
+const char* const kPreviewHelp =
+    "Usage: camdrift-preview JOBSCRIPT [SHEET.png]\n"
+    "Shows how camdrift will read and run a job script, without rendering it:\n"
+    "the paths, codec code, transition time, sizes and keyframes as read, one\n"
+    "warning per trap, and with SHEET.png a contact sheet of the camera's path.\n"
+    "\n"
+    "Exit status: 0 no warnings; 1 at least one warning; 2 the job script or the\n"
+    "source can't be read, or the sheet can't be written.\n";
+
 }  // namespace
 
 int runPreview(int argc, char** argv) {
     platform::Console console(stdout);
-    if (argc < 2) {
-        console.print("Usage: camdrift-preview JOBSCRIPT [SHEET.png]\n");
-        return kPreviewUnreadable;
+    switch (requestOf(argc, argv, platform::fileExists)) {
+        case Request::Usage:
+            console.print("Usage: camdrift-preview JOBSCRIPT [SHEET.png]\n");
+            return kPreviewUnreadable;
+        case Request::Help:
+            console.write(kPreviewHelp);
+            return kPreviewClean;
+        case Request::Version:
+            console.write(versionText("camdrift-preview"));
+            return kPreviewClean;
+        case Request::Run:
+            break;
     }
     std::setlocale(LC_ALL, "");
     const std::optional<std::u16string> text = readJobScriptText(argv[1]);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/version_text.h"
 #include "finish/remux.h"
 #include "platform/platform.h"
 #include "render/frame_loop.h"
@@ -176,7 +177,7 @@ int runDriver(int argc, char** argv, OpenCvVideoIoLoader opencv) {
             console.write(helpText());
             break;
         case Request::Version:
-            console.write(versionText());
+            console.write(versionText("camdrift"));
             break;
         case Request::Run:
             status = runJobScript(argv[1], console, opencv);

@@ -78,8 +78,4 @@ std::string studioHelpText() {
            "stops the studio (and a render it started).\n";
 }
 
-std::string studioVersionText() {
-    return "camdrift-studio " CAMDRIFT_VERSION "\n";
-}
-
 }  // namespace camdrift

@@ -20,6 +20,5 @@ struct StudioArguments {
 StudioArguments parseStudioArguments(const std::vector<std::string>& args);
 
 std::string studioHelpText();
-std::string studioVersionText();
 
 }  // namespace camdrift

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/studio_command_line.h"
+#include "app/version_text.h"
 #include "platform/platform.h"
 #include "script/job_script_reader.h"
 #include "studio/access_token.h"
@@ -69,7 +70,7 @@ int serve(const StudioArguments& arguments, const std::string& point,
           platform::Console& console) {
     VideoLibraryQuiet quiet;
     // The run's choice of reader and writer, and OpenCV's from camdrift's
-    // module beside this executable, loaded only where a run would load it.
+    // module (found as a run finds it), loaded only where a run would load it.
     const VideoIo io = videoIoFor(std::getenv("CAMDRIFT_VIDEO_IO"));
     std::optional<Opened> opened = openSession(arguments, point, io, console);
     if (!opened) return kExitUnusable;
@@ -111,7 +112,7 @@ int runStudio(int argc, char** argv) {
             console.write(studioHelpText());
             break;
         case StudioArguments::Kind::Version:
-            console.write(studioVersionText());
+            console.write(versionText("camdrift-studio"));
             break;
         case StudioArguments::Kind::Wrong:
             console.print("error: %s\n%s", arguments.problem.c_str(), studioHelpText().c_str());

@@ -13,8 +13,14 @@ struct Loaded {
 
 Loaded loadOnce() {
     Loaded loaded;
-    const std::string folder = platform::executableFolder();
-    const std::string path = (folder.empty() ? "." : folder) + "/" + kOpenCvVideoIoModule;
+    const std::vector<std::string> paths = openCvVideoIoModulePaths(platform::executableFolder());
+    std::string path = paths.front();
+    for (const std::string& candidate : paths) {
+        if (platform::fileExists(candidate)) {
+            path = candidate;
+            break;
+        }
+    }
     using Entry = const OpenCvVideoIo* (*)();
     void* entry = platform::moduleSymbol(path, "camdrift_opencv_video_io", &loaded.why);
     if (entry != nullptr) {
@@ -27,6 +33,12 @@ Loaded loadOnce() {
 }
 
 }  // namespace
+
+std::vector<std::string> openCvVideoIoModulePaths(const std::string& executableFolder) {
+    const std::string folder = executableFolder.empty() ? "." : executableFolder;
+    return {folder + "/" + kOpenCvVideoIoModule,
+            folder + "/../lib/camdrift/" + kOpenCvVideoIoModule};
+}
 
 const OpenCvVideoIo* loadOpenCvVideoIo(std::string* why) {
     static const Loaded loaded = loadOnce();
