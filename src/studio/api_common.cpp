@@ -20,6 +20,9 @@ Response errorResponse(int status, const std::string& message) {
     return jsonResponse(status, {{"error", message}});
 }
 
+namespace {
+
+// The request's JSON body, or the 400 answer for one that isn't an object.
 std::optional<json> jsonBody(const Request& request, Response& failure) {
     json body = json::parse(request.body, nullptr, /*allow_exceptions=*/false);
     if (body.is_discarded() || !body.is_object()) {
@@ -29,6 +32,7 @@ std::optional<json> jsonBody(const Request& request, Response& failure) {
     return body;
 }
 
+// body["job"] over the session's title and source, or the 400 answer.
 std::optional<StudioJob> jobOfBody(const json& body, const StudioState& state,
                                    Response& failure) {
     const auto job = body.find("job");
@@ -42,6 +46,8 @@ std::optional<StudioJob> jobOfBody(const json& body, const StudioState& state,
     return parsed;
 }
 
+// body["frame"]: an integer naming a frame of the source, or the answer
+// (400 for a wrong type, 404 for a frame the source doesn't have).
 std::optional<int32_t> frameOfBody(const json& body, const StudioState& state,
                                    Response& failure) {
     const auto frame = body.find("frame");
@@ -58,6 +64,26 @@ std::optional<int32_t> frameOfBody(const json& body, const StudioState& state,
         return std::nullopt;
     }
     return static_cast<int32_t>(frame->get<int64_t>());
+}
+
+}  // namespace
+
+std::optional<StudioJob> jobOfRequest(const Request& request, const StudioState& state,
+                                      Response& failure) {
+    const auto body = jsonBody(request, failure);
+    if (!body) return std::nullopt;
+    return jobOfBody(*body, state, failure);
+}
+
+std::optional<JobAtFrame> jobAtFrameOfRequest(const Request& request, const StudioState& state,
+                                              Response& failure) {
+    const auto body = jsonBody(request, failure);
+    if (!body) return std::nullopt;
+    auto job = jobOfBody(*body, state, failure);
+    if (!job) return std::nullopt;
+    const auto frame = frameOfBody(*body, state, failure);
+    if (!frame) return std::nullopt;
+    return JobAtFrame{std::move(*job), *frame};
 }
 
 std::optional<int64_t> decimalParameter(const std::string& text) {

@@ -15,17 +15,17 @@ namespace camdrift {
 Response jsonResponse(int status, const nlohmann::json& body);
 Response errorResponse(int status, const std::string& message);
 
-// The request's JSON body, or the 400 answer for one that isn't an object.
-std::optional<nlohmann::json> jsonBody(const Request& request, Response& failure);
+// The request's body and its job, or the first answer that refuses them.
+std::optional<StudioJob> jobOfRequest(const Request& request, const StudioState& state,
+                                      Response& failure);
 
-// body["job"] over the session's title and source, or the 400 answer.
-std::optional<StudioJob> jobOfBody(const nlohmann::json& body, const StudioState& state,
-                                   Response& failure);
-
-// body["frame"]: an integer naming a frame of the source, or the answer
-// (400 for a wrong type, 404 for a frame the source doesn't have).
-std::optional<int32_t> frameOfBody(const nlohmann::json& body, const StudioState& state,
-                                   Response& failure);
+// The request's job and the frame it asks about, refused in that order.
+struct JobAtFrame {
+    StudioJob job;
+    int32_t frame;
+};
+std::optional<JobAtFrame> jobAtFrameOfRequest(const Request& request, const StudioState& state,
+                                              Response& failure);
 
 // A frame number written as plain decimal digits (no sign, no blanks).
 std::optional<int64_t> decimalParameter(const std::string& text);

@@ -79,49 +79,43 @@ Response getFrame(const Request& request, StudioState& state) {
 
 Response postView(const Request& request, StudioState& state) {
     Response failure;
-    const auto body = jsonBody(request, failure);
-    if (!body) return failure;
-    const auto job = jobOfBody(*body, state, failure);
-    if (!job) return failure;
-    const auto frame = frameOfBody(*body, state, failure);
-    if (!frame) return failure;
-    const JobScript read = readAsTool(*job, state.session.decimalPoint);
-    const ViewState view = viewAt(read, state.frames.info().fps, *frame);
+    const auto asked = jobAtFrameOfRequest(request, state, failure);
+    if (!asked) return failure;
+    const StudioJob& job = asked->job;
+    const int32_t frame = asked->frame;
+    const JobScript read = readAsTool(job, state.session.decimalPoint);
+    const ViewState view = viewAt(read, state.frames.info().fps, frame);
     const cv::Size size = sourceSize(state);
-    return jsonResponse(200, {{"frame", *frame}, {"view", viewJson(view)},
+    return jsonResponse(200, {{"frame", frame}, {"view", viewJson(view)},
                               {"crop", rectJson(cropRectOf(size, view))}});
 }
 
 Response postOutput(const Request& request, StudioState& state) {
     Response failure;
-    const auto body = jsonBody(request, failure);
-    if (!body) return failure;
-    const auto job = jobOfBody(*body, state, failure);
-    if (!job) return failure;
-    const auto frame = frameOfBody(*body, state, failure);
-    if (!frame) return failure;
-    const JobScript read = readAsTool(*job, state.session.decimalPoint);
+    const auto asked = jobAtFrameOfRequest(request, state, failure);
+    if (!asked) return failure;
+    const StudioJob& job = asked->job;
+    const int32_t frame = asked->frame;
+    const JobScript read = readAsTool(job, state.session.decimalPoint);
     if (read.outputWidth <= 0 || read.outputHeight <= 0 ||
         int64_t{read.outputWidth} * read.outputHeight > kMostOutputPixels) {
         return errorResponse(422, "the output size can't be drawn");
     }
     cv::Mat upright;
-    if (!state.frames.frame(*frame, upright)) {
-        return errorResponse(404, "frame " + std::to_string(*frame) + " can't be decoded");
+    if (!state.frames.frame(frame, upright)) {
+        return errorResponse(404, "frame " + std::to_string(frame) + " can't be decoded");
     }
-    const ViewState view = viewAt(read, state.frames.info().fps, *frame);
+    const ViewState view = viewAt(read, state.frames.info().fps, frame);
     std::string png = encodePng(outputFrame(upright, read, view));
     if (png.empty()) return errorResponse(500, "the output frame can't be encoded");
-    return imageResponse("image/png", std::move(png), *frame);
+    return imageResponse("image/png", std::move(png), frame);
 }
 
 // Flat arrays keep a long video's answer compact: crops as x, y, width,
 // height per frame.
 Response postTrack(const Request& request, StudioState& state) {
     Response failure;
-    const auto body = jsonBody(request, failure);
-    if (!body) return failure;
-    const auto job = jobOfBody(*body, state, failure);
+    const auto job = jobOfRequest(request, state, failure);
     if (!job) return failure;
     const SourceInfo info = state.frames.info();
     const JobScript read = readAsTool(*job, state.session.decimalPoint);

@@ -54,9 +54,7 @@ Response getJob(StudioState& state) {
 
 Response postCheck(const Request& request, StudioState& state) {
     Response failure;
-    const auto body = jsonBody(request, failure);
-    if (!body) return failure;
-    const auto job = jobOfBody(*body, state, failure);
+    const auto job = jobOfRequest(request, state, failure);
     if (!job) return failure;
     const SourceInfo info = state.frames.info();
     const std::string& point = state.session.decimalPoint;
@@ -76,9 +74,7 @@ Response postCheck(const Request& request, StudioState& state) {
 
 Response postSave(const Request& request, StudioState& state) {
     Response failure;
-    const auto body = jsonBody(request, failure);
-    if (!body) return failure;
-    auto job = jobOfBody(*body, state, failure);
+    auto job = jobOfRequest(request, state, failure);
     if (!job) return failure;
     std::lock_guard<std::mutex> lock(state.saveMutex);
     job->title = titleOnDisk(state);
