@@ -16,6 +16,17 @@ namespace camdrift {
 
 namespace {
 
+// Before a frame is converted: an unturned upright frame is a view of the
+// converted buffer and lets go of it, so the conversion can reuse that
+// buffer; a turned one is a buffer of its own, drawn over in place (no
+// whole-frame allocation a frame) unless a caller still holds it.
+void dropUnlessReusable(cv::Mat& upright, int rotation) {
+    const bool heldElsewhere = upright.u != nullptr && upright.u->refcount > 1;
+    if (!turnsFrames(rotation) || heldElsewhere) {
+        upright.release();
+    }
+}
+
 void say(std::string* why, const std::string& text) {
     if (why != nullptr) {
         *why = text;
@@ -231,7 +242,7 @@ bool AvSource::ensureWhole() {
     if (!frameReady()) {
         return false;
     }
-    wholeUpright_.release();
+    dropUnlessReusable(wholeUpright_, rotation_);
     if (!converter_.convertWhole(*picture_, codedSize(), wholeBuffer_)) {
         return false;
     }
@@ -289,13 +300,13 @@ bool AvSource::retrieveRegion(const cv::Rect& upright, cv::Mat& out) {
         return true;
     }
     const cv::Rect part = convertedRectFor(decodedRectOf(upright, fs, rotation_), codedSize());
+    dropUnlessReusable(partUpright_, rotation_);
     if (!converter_.convertPart(*picture_, part, partBuffer_)) {
         return false;
     }
     retrievedOnce_ = true;
-    cv::Mat turnedPart;
-    turnUpright(partBuffer_.view, rotation_, turnedPart);
-    out = turnedPart(uprightRectWithin(upright, part, fs, rotation_));
+    turnUpright(partBuffer_.view, rotation_, partUpright_);
+    out = partUpright_(uprightRectWithin(upright, part, fs, rotation_));
     return true;
 }
 

@@ -113,6 +113,7 @@ private:
     BgrBuffer wholeBuffer_;
     BgrBuffer partBuffer_;
     cv::Mat wholeUpright_;
+    cv::Mat partUpright_;  // the converted part turned upright, when turned
     bool wholeReady_ = false;
 
     // Seeking: every frame's timestamp in presentation order, made on the

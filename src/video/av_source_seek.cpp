@@ -27,6 +27,12 @@ bool AvSource::buildPtsIndex() {
         static_cast<unsigned>(streamIndex_) >= raw->nb_streams) {
         return false;
     }
+    // The sound and any other stream are skipped by the demuxer, not read.
+    for (unsigned i = 0; i < raw->nb_streams; ++i) {
+        if (static_cast<int>(i) != streamIndex_) {
+            raw->streams[i]->discard = AVDISCARD_ALL;
+        }
+    }
     const av::PacketPtr pkt(av_packet_alloc());
     if (!pkt) {
         return false;

@@ -182,11 +182,12 @@ int AvWriter::sendAndWrite(const AVFrame* frame) {
         if (!pkt) {
             return AVERROR(ENOMEM);
         }
-        pkt->stream_index = stream_->index;
         ret = avcodec_receive_packet(c, pkt.get());
         if (ret != 0) {
             break;
         }
+        // After the receive, which resets the packet (stream 0 by luck).
+        pkt->stream_index = stream_->index;
         av_packet_rescale_ts(pkt.get(), c->time_base, stream_->time_base);
         ret = av_write_frame(oc_.get(), pkt.get());
         if (ret >= 0) {

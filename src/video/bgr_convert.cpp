@@ -42,7 +42,7 @@ void prepareBgrBuffer(BgrBuffer& buffer, int rows, int cols) {
     const int storageCols = roundUp(cols, kSimdRun) + kSimdRun;
     buffer.view.release();  // so the count below is only other holders
     const bool shared = buffer.storage.u != nullptr && buffer.storage.u->refcount > 1;
-    if (shared || buffer.storage.rows < rows || buffer.storage.cols != storageCols) {
+    if (shared || buffer.storage.rows < rows || buffer.storage.cols < storageCols) {
         buffer.storage.release();
         buffer.storage.create(rows, storageCols, CV_8UC3);
     }
