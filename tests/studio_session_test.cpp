@@ -208,6 +208,37 @@ TEST_F(StudioProcess, AnswersOverHttpOnTheChosenPort) {
     EXPECT_EQ(match[1].str(), std::to_string(port));
 }
 
+// A body is read whole before the handler sees it; only a stated length
+// bounds it, so chunked, unstated and compressed bodies are refused unread.
+TEST_F(StudioProcess, BodiesWithoutAStatedLengthAreRefusedUnread) {
+    const std::string script = dir_.file("job.txt");
+    writeFile(script, jobScriptText({source_, dir_.file("o.avi"), "", "FFV1", "1", "32", "24"}));
+    const int port = freePort();
+    ASSERT_GT(port, 0);
+    RunningProcess studio({studioExe(), script, "--port", std::to_string(port)});
+    ASSERT_TRUE(studio.waitForOutput("\n", 20));
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(10, 0);
+    auto chunked = client.Post(
+        "/api/save",
+        [](size_t, httplib::DataSink& sink) {
+            sink.write("{}", 2);
+            sink.done();
+            return true;
+        },
+        "application/json");
+    ASSERT_TRUE(chunked);
+    EXPECT_EQ(chunked->status, 411);
+    auto compressed = client.Post("/api/save", {{"Content-Encoding", "gzip"}}, "{}", "application/json");
+    ASSERT_TRUE(compressed);
+    EXPECT_EQ(compressed->status, 415);
+    auto stated = client.Post("/api/save", "{}", "application/json");
+    ASSERT_TRUE(stated);
+    EXPECT_EQ(stated->status, 403);  // read, then refused for want of the token
+    studio.signal(SIGINT);
+    EXPECT_EQ(studio.finish().exitStatus, 0);
+}
+
 // Where a run reads with OpenCV's capture, the studio does too: from the
 // module beside it, which a copy of the studio alone in a folder lacks.
 TEST_F(StudioProcess, ReadsWithOpenCvFromTheModuleWhereARunWould) {

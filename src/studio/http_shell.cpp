@@ -39,6 +39,26 @@ void answer(const Response& from, httplib::Response& to) {
     to.set_content(from.body, from.contentType);
 }
 
+// The server reads a body whole before any handler sees it, and its length
+// limit holds only for a body of stated length: one sent in chunks, without
+// a length, or compressed could fill memory, so those are refused first.
+httplib::Server::HandlerResponse refuseUnboundedBodies(const httplib::Request& request,
+                                                       httplib::Response& response) {
+    const bool mayHaveBody = request.method != "GET" && request.method != "HEAD";
+    int status = 0;
+    if (request.has_header("Transfer-Encoding") ||
+        (mayHaveBody && !request.has_header("Content-Length"))) {
+        status = 411;
+    } else if (request.has_header("Content-Encoding")) {
+        status = 415;
+    }
+    if (status == 0) return httplib::Server::HandlerResponse::Unhandled;
+    response.status = status;
+    response.set_content("{\"error\":\"a request body needs a Content-Length and no encoding\"}",
+                         "application/json");
+    return httplib::Server::HandlerResponse::Handled;
+}
+
 }  // namespace
 
 HttpShell::HttpShell() : server_(std::make_unique<httplib::Server>()) {}
@@ -47,6 +67,7 @@ HttpShell::~HttpShell() = default;
 
 int HttpShell::bindLoopback(int port) {
     server_->set_payload_max_length(kMaxBodyBytes);
+    server_->set_pre_routing_handler(refuseUnboundedBodies);
     server_->set_keep_alive_timeout(kKeepAliveSeconds);
     if (port == 0) return server_->bind_to_any_port("127.0.0.1");
     return server_->bind_to_port("127.0.0.1", port) ? port : -1;
