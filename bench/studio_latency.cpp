@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
                 video.c_str(), info.width, info.height, info.rotation, info.fps, info.frameCount,
                 openMs);
 
-    camdrift::StudioSession session{"unused.job", video, ".", kToken, 1};
+    camdrift::StudioSession session{"unused.job", video, ".", kToken, 1, kToken};
     camdrift::StudioState state(session, std::move(source), "/bin/false",
                                 camdrift::VideoIo::Libav, camdrift::linkedOpenCvVideoIo);
     // The job the page sends with the output request: one keyframe, half

@@ -73,18 +73,20 @@ TEST_F(StudioHttp, PageLoadWithTokenInItsAddressSetsTheCookieForItsFiles) {
     bool cookieSet = false;
     for (const auto& [name, value] : answer.headers) {
         if (name == "Set-Cookie") {
-            EXPECT_EQ(value, std::string("camdrift_studio_5555=") + kStudioToken +
+            EXPECT_EQ(value, std::string("camdrift_studio_5555=") + kStudioPageKey +
                                  "; Path=/; HttpOnly; SameSite=Strict");
+            // Every port of 127.0.0.1 gets the cookie: it must not carry the token.
+            EXPECT_EQ(value.find(kStudioToken), std::string::npos);
             cookieSet = true;
         }
     }
     EXPECT_TRUE(cookieSet);
 
     camdrift::Request script = bare("GET", "/app.js");
-    script.headers["cookie"] = std::string("other=1; camdrift_studio_5555=") + kStudioToken;
+    script.headers["cookie"] = std::string("other=1; camdrift_studio_5555=") + kStudioPageKey;
     EXPECT_EQ(send(script).status, 200);
     // The cookie of a studio on another port doesn't open this one.
-    script.headers["cookie"] = std::string("camdrift_studio_5556=") + kStudioToken;
+    script.headers["cookie"] = std::string("camdrift_studio_5556=") + kStudioPageKey;
     EXPECT_EQ(send(script).status, 403);
     // The token in the address opens the page only, not its files or the API.
     camdrift::Request byQuery = bare("GET", "/app.js");
@@ -97,8 +99,10 @@ TEST_F(StudioHttp, PageLoadWithTokenInItsAddressSetsTheCookieForItsFiles) {
 
 TEST_F(StudioHttp, TheCookieDoesNotOpenTheApi) {
     camdrift::Request api = bare("POST", "/api/save");
-    api.headers["cookie"] = std::string("camdrift_studio_5555=") + kStudioToken;
+    api.headers["cookie"] = std::string("camdrift_studio_5555=") + kStudioPageKey;
     api.body = json{{"job", session_.jobJson()}}.dump();
+    EXPECT_EQ(send(api).status, 403);
+    api.headers["cookie"] = std::string("camdrift_studio_5555=") + kStudioToken;
     EXPECT_EQ(send(api).status, 403);
 }
 

@@ -80,8 +80,9 @@ int serve(const StudioArguments& arguments, const std::string& point,
         console.print("error: can't listen on 127.0.0.1 port %d\n", arguments.port);
         return kExitUnusable;
     }
-    StudioSession session{arguments.scriptPath, opened->sourcePath, point, newAccessToken(), port};
-    if (session.token.empty()) {
+    StudioSession session{arguments.scriptPath, opened->sourcePath, point, newAccessToken(), port,
+                          newAccessToken()};
+    if (session.token.empty() || session.pageKey.empty()) {
         console.print("error: the system's random source failed\n");
         return kExitUnusable;
     }

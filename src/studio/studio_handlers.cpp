@@ -42,13 +42,14 @@ bool isPageFile(const Request& request) {
     return request.method == "GET" && request.path.rfind("/api/", 0) != 0;
 }
 
-// The API wants the header; the page's files may come with the cookie, and
-// the page itself with ?token= in its address.
+// The API wants the token in a header; the page's files may come with the
+// cookie's page key, and the page itself with ?token= in its address.
 bool authorized(const Request& request, const StudioState& state) {
     const std::string& token = state.session.token;
     if (tokenMatches(headerOf(request, kTokenHeader), token)) return true;
     if (!isPageFile(request)) return false;
-    if (tokenMatches(cookieValue(headerOf(request, "cookie"), cookieName(state)), token)) {
+    if (tokenMatches(cookieValue(headerOf(request, "cookie"), cookieName(state)),
+                     state.session.pageKey)) {
         return true;
     }
     const auto query = request.query.find("token");
@@ -64,7 +65,7 @@ Response pageFile(const Request& request, const StudioState& state) {
     response.body = std::string(asset->bytes);
     response.headers.push_back({"Content-Security-Policy", kPagePolicy});
     if (request.path == "/") {
-        response.headers.push_back({"Set-Cookie", cookieName(state) + "=" + state.session.token +
+        response.headers.push_back({"Set-Cookie", cookieName(state) + "=" + state.session.pageKey +
                                                       "; Path=/; HttpOnly; SameSite=Strict"});
     }
     return response;

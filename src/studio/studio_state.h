@@ -27,8 +27,11 @@ struct StudioSession {
     std::string scriptPath;
     std::string sourcePath;    // line 2 of the script: the only video ever read
     std::string decimalPoint;  // the locale's, which the render child inherits
-    std::string token;
+    std::string token;         // opens the page and, sent as a header, the API
     int port = 0;              // names the cookie, so studios on other ports keep theirs
+    // The cookie's value, which opens the page's own files only: browsers
+    // send a 127.0.0.1 cookie to every port there, so it must not be the token.
+    std::string pageKey;
 };
 
 // Decoded frames kept for a step back: a few seconds of 1080p, a second of 4K.

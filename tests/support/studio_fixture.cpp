@@ -27,7 +27,8 @@ StudioSessionFixture::StudioSessionFixture(int width, int height, int frames,
                          std::to_string(width / 2), std::to_string(height / 2), keyframeLines};
     lines.title = "studio test";
     writeFile(scriptPath_, jobScriptText(lines));
-    camdrift::StudioSession session{scriptPath_, sourcePath_, ".", kStudioToken, 5555};
+    camdrift::StudioSession session{scriptPath_, sourcePath_, ".", kStudioToken, 5555,
+                                    kStudioPageKey};
     state_ = std::make_unique<camdrift::StudioState>(
         session,
         camdrift::openFramesByNumber(sourcePath_, camdrift::VideoIo::Libav,

@@ -15,9 +15,11 @@ namespace testing_support {
 
 constexpr const char* kStudioToken =
     "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+constexpr const char* kStudioPageKey =
+    "ffeeddccbbaa99887766554433221100ffeeddccbbaa99887766554433221100";
 
 // A pattern clip (FFV1) and a job script naming it, opened as the studio
-// opens them, with kStudioToken and port 5555.
+// opens them, with kStudioToken, kStudioPageKey and port 5555.
 class StudioSessionFixture {
 public:
     StudioSessionFixture(int width, int height, int frames,
