@@ -1,7 +1,6 @@
 #include "studio/job_views.h"
 
 #include "preview/view_plot.h"
-#include "render/crop_rect.h"
 #include "render/frame_render.h"
 #include "render/view_track.h"
 #include "script/job_script_reader.h"
@@ -21,7 +20,7 @@ ViewState viewAt(const JobScript& job, double fps, int32_t frame) {
 }
 
 cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view) {
-    return computeCropRect(sourceSize.width, sourceSize.height, view);
+    return viewRect(sourceSize, view);
 }
 
 Track trackOf(const JobScript& job, double fps, int32_t frameCount, cv::Size sourceSize) {

@@ -20,7 +20,8 @@ JobScript readAsTool(const StudioJob& job, const std::string& decimalPoint);
 // The view of frame `frame`, with ViewTrack driven from frame 0 as a run does.
 ViewState viewAt(const JobScript& job, double fps, int32_t frame);
 
-// The crop rectangle of `view` on a frame of `sourceSize`, in its pixels.
+// The crop rectangle of `view` on a frame of `sourceSize`, in its pixels, as
+// a run crops it (the whole frame from zoom 100 up, however large).
 cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view);
 
 struct Track {
