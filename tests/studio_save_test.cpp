@@ -2,6 +2,9 @@
 // the same job, or the file is not touched at all.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <filesystem>
@@ -183,6 +186,26 @@ TEST_F(SaveFile, WritesExactTextWithLineFeedsOnly) {
     EXPECT_EQ(readFile(path_), "my title\n/videos/in put.mp4\n  out.avi\t\n\nXVID\n1.5\n640\n360\n"
                                "a 3 60 40 45 1\n");
     EXPECT_EQ(folder(), std::vector<std::string>{"job.txt"});
+}
+
+// A save replaces the file a link names, keeping the link, and keeps the
+// file's permissions.
+TEST_F(SaveFile, ThroughALinkKeepsTheLinkAndTheFilesMode) {
+    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    const std::string link = dir_.file("link.job");
+    std::filesystem::create_symlink(path_, link);
+    StudioJob job = sampleJob();
+    job.title = "my title";
+    const camdrift::SaveOutcome saved = camdrift::saveJobScript(link, job, ".");
+    ASSERT_TRUE(saved.saved) << saved.error;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(path_), saved.text);
+    EXPECT_EQ(std::filesystem::status(path_).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+    std::vector<std::string> names = folder();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"job.txt", "link.job"}));
 }
 
 struct RefusedCase {

@@ -244,6 +244,20 @@ bool replaceFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::string linkTarget(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
+bool copyPermissions(const std::string& from, const std::string& to) {
+    struct stat info {};
+    if (stat(from.c_str(), &info) != 0) return errno == ENOENT;
+    return chmod(to.c_str(), info.st_mode & 07777) == 0;
+}
+
 void Descriptor::reset(int fd) {
     if (fd_ >= 0) {
         close(fd_);

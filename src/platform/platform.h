@@ -156,6 +156,11 @@ bool createNewFile(const std::string& path, const std::string& bytes);
 
 // Moves `from` over `to` in one step; `to` is whole at every instant.
 bool replaceFile(const std::string& from, const std::string& to);
+// `path` with its symbolic links resolved when it names an existing file
+// (a save through a link then replaces the file, not the link); else `path`.
+std::string linkTarget(const std::string& path);
+// Gives `to` the permission bits of `from`; true when `from` doesn't exist.
+bool copyPermissions(const std::string& from, const std::string& to);
 
 // An exclusive lock on a file that another process can't take while this
 // object lives (flock: advisory, so it binds processes that ask for it).

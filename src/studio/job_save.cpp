@@ -28,7 +28,10 @@ SaveOutcome saveJobScript(const std::string& path, const StudioJob& job,
     outcome.error = labelErrors(job);
     if (!outcome.error.empty()) return outcome;
 
-    const std::string temp = platform::writeTempFileBeside(path, outcome.text);
+    // The file a link names is replaced, keeping the link; and it keeps its
+    // permissions (a private script stays private).
+    const std::string target = platform::linkTarget(path);
+    const std::string temp = platform::writeTempFileBeside(target, outcome.text);
     if (temp.empty()) {
         outcome.error = "can't write a new file in the job script's folder";
         return outcome;
@@ -43,7 +46,7 @@ SaveOutcome saveJobScript(const std::string& path, const StudioJob& job,
         outcome.error = "not saved: " + difference;
         return outcome;
     }
-    if (!platform::replaceFile(temp, path)) {
+    if (!platform::copyPermissions(target, temp) || !platform::replaceFile(temp, target)) {
         platform::removeFile(temp);
         outcome.error = "can't replace the job script with the new file";
         return outcome;
