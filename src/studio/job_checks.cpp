@@ -11,8 +11,6 @@
 namespace camdrift {
 namespace {
 
-constexpr int kFirstKeyframeLine = 9;
-
 // The writer check's file, never the real output: the output may exist
 // and belong to the user.
 constexpr char kTempPrefix[] = "camdrift-studio-";

@@ -14,13 +14,6 @@
 namespace camdrift {
 namespace {
 
-constexpr int kFirstKeyframeLine = 9;
-
-bool sameKeyframe(const Keyframe& a, const Keyframe& b) {
-    return a.frame == b.frame && a.zoom == b.zoom && a.centerX == b.centerX &&
-           a.centerY == b.centerY && a.transition == b.transition;
-}
-
 // Line 1 as the reader skips it: at most one bounded line read.
 std::string titleOf(const std::u16string& text) {
     std::u16string_view rest(text);
@@ -48,7 +41,7 @@ std::string describeKeyframe(const StudioKeyframe& k) {
 }  // namespace
 
 bool StudioKeyframe::operator==(const StudioKeyframe& other) const {
-    return label == other.label && sameKeyframe(values, other.values);
+    return label == other.label && values == other.values;
 }
 
 bool StudioJob::operator==(const StudioJob& other) const {

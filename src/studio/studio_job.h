@@ -13,6 +13,9 @@
 
 namespace camdrift {
 
+// The script's line of its first keyframe; lines 1 to 8 are the header.
+constexpr int kFirstKeyframeLine = 9;
+
 struct StudioKeyframe {
     std::string label;  // UTF-8, one word
     Keyframe values;
