@@ -258,8 +258,9 @@ TEST_F(StudioHttp, TheFrameOfABodyMustBeAFrameOfTheSource) {
             << frame.dump();
     }
     EXPECT_EQ(session_.post("/api/view", json{{"job", job}}).status, 400);
-    EXPECT_EQ(json::parse(session_.post("/api/view", json{{"job", job}, {"frame", 12}}).body)["error"],
-              "the source has no such frame");
+    const camdrift::Response pastTheEnd =
+        session_.post("/api/view", json{{"job", job}, {"frame", 12}});
+    EXPECT_EQ(json::parse(pastTheEnd.body)["error"], "the source has no such frame");
 }
 
 TEST_F(StudioHttp, ExtremeValuesNeverCrash) {

@@ -29,7 +29,8 @@ std::string studioExe() { return CAMDRIFT_STUDIO_EXE; }
 
 // The wait of a stand-in for camdrift: it ends when its parent does, so a
 // test that dies leaves no stand-in looping.
-constexpr const char* kUntilItsParentEnds = "while kill -0 $PPID 2>/dev/null; do sleep 0.05; done\n";
+constexpr const char* kUntilItsParentEnds =
+    "while kill -0 $PPID 2>/dev/null; do sleep 0.05; done\n";
 
 TEST(StudioArguments, Table) {
     using Kind = StudioArguments::Kind;

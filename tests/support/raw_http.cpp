@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <regex>
 
 namespace testing_support {
@@ -70,7 +69,8 @@ RawAnswer exchangeRaw(int port, const std::string& request, double seconds) {
     sendWhole(fd, request);
     const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
     while (!answerComplete(answer.text)) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        using std::chrono::milliseconds;
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) break;
         pollfd readable{fd, POLLIN, 0};
         if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
