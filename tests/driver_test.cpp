@@ -123,6 +123,23 @@ TEST_F(DriverTest, PathsWithBlanksAndNonAsciiCharactersWorkInTheCLocale) {
     EXPECT_EQ(readAllFrames(output).size(), 10u);
 }
 
+// CR LF ends a line; a carriage return alone is a character of the path,
+// and the files named with one are the ones read and written.
+TEST_F(DriverTest, ALoneCarriageReturnIsPartOfAPathInAWindowsScript) {
+    const std::string source = dir_.file("source\r.avi");
+    ASSERT_EQ(std::rename(source_.c_str(), source.c_str()), 0);
+    const std::string output = dir_.file("out\r.avi");
+    std::string script;
+    for (const char c : job(output, "FFV1", 32, 24, source)) {
+        script += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    RunResult result = runJob(script);
+    EXPECT_EQ(result.out, header(output) + "Finished!\n");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readAllFrames(output).size(), 10u);
+    EXPECT_FALSE(exists(dir_.file("out.avi")));
+}
+
 TEST_F(DriverTest, NtscRatePrintsWithSixDecimals) {
     const std::string source = dir_.file("ntsc.avi");
     RunResult made = run({"/usr/bin/ffmpeg", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",

@@ -9,6 +9,7 @@
 
 #include "render/crop_rect.h"
 #include "render/view_track.h"
+#include "running_process.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -216,9 +217,11 @@ TEST(ProgressTest, TerminalLinesOverwriteThePreviousOne) {
     writeFile(dir.file("job.txt"),
               jobScriptText({source, dir.file("out.avi"), "", "FFV1", "1", "16", "16"}));
     int master = -1;
+    const pid_t parent = getpid();
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);
     if (pid == 0) {
+        endWithParent(parent);
         const std::string exe = camdriftExe();
         const std::string job = dir.file("job.txt");
         execl(exe.c_str(), exe.c_str(), job.c_str(), static_cast<char*>(nullptr));

@@ -2,8 +2,11 @@
 // file-size limit or a full disk end the run with "Output file is
 // incomplete!", no muxer and status 1. The check counts the container's
 // packets, so it is tested on its own first.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -135,6 +138,33 @@ TEST_P(IncompleteOutput, AnUnlimitedRunOfTheSameJobFinishes) {
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_TRUE(exists(dir_.file("muxer-ran")));
     EXPECT_EQ(readAllFrames(output).size(), 120u);
+}
+
+// A null device of the test's own: every write succeeds and nothing reads
+// back. Not /dev/null itself: the run locks its output, and another run
+// writing to /dev/null at the same time would hold that lock.
+bool makeNullDevice(const std::string& path) {
+    if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) return false;
+    const int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0) return false;  // a folder on a nodev mount
+    const bool wrote = write(fd, "x", 1) == 1;
+    close(fd);
+    return wrote;
+}
+
+// Frames sent to a null device are accepted and gone: a file whose frames
+// can't be counted never passes for a complete one.
+TEST_P(IncompleteOutput, AnOutputWhoseFramesCantBeCountedIsIncomplete) {
+    for (const char* name : {"gone.avi", "gone.mkv"}) {
+        SCOPED_TRACE(name);
+        const std::string output = dir_.file(name);
+        if (!makeNullDevice(output)) {
+            GTEST_SKIP() << "making a device node needs root; this case runs in CI, which is root";
+        }
+        writeFile(dir_.file("job.txt"), job(output, "FFV1"));
+        expectIncomplete(runCamdrift({dir_.file("job.txt")}, videoIo()), output);
+        EXPECT_TRUE(std::filesystem::is_character_file(output)) << "the device stays as it was";
+    }
 }
 
 // A tmpfs of its own, mounted for the test and detached afterwards.

@@ -91,6 +91,17 @@ TEST_F(PathsOnDisk, LinksAreFollowed) {
     }
 }
 
+// A name is taken by any entry, a link to nowhere included, so it is never
+// handed out as free.
+TEST_F(PathsOnDisk, EveryEntryTakesItsName) {
+    for (const char* name : {"folder", "plain", "link-to-tool", "link-to-folder", "dangling"}) {
+        EXPECT_TRUE(platform::fileExists(dir_.file(name))) << name;
+    }
+    for (const char* name : {"none", "nowhere", "plain/below", "dangling/below"}) {
+        EXPECT_FALSE(platform::fileExists(dir_.file(name))) << name;
+    }
+}
+
 // As a shell looks a program up, but only executable regular files count.
 TEST_F(PathsOnDisk, SearchPathFindsTheFirstExecutableFile) {
     mkdir(dir_.file("other").c_str(), 0755);

@@ -341,6 +341,24 @@ TEST(Remux, ADanglingLinkWithTheTempNameCountsAsTaken) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
+// After the draws keep hitting taken names, the walk over the numbers
+// passes a dangling link too, and makes nothing where it points.
+TEST(Remux, TheWalkPastTakenNamesStepsOverADanglingLink) {
+    RemuxFixture f;
+    writeFile(f.outDir + "/temp0007.avi", "the user's own clip");
+    const std::string link = f.outDir + "/temp0008.avi";
+    ASSERT_EQ(symlink(f.scratch.file("elsewhere.avi").c_str(), link.c_str()), 0);
+    writeFakeMuxer(f.muxer, f.args, "printf 'muxed bytes' > \"$last\"");
+
+    EXPECT_EQ(f.remux(numbers({7})), RemuxOutcome::Replaced);
+
+    EXPECT_EQ(readFile(f.args), linesOf(expectedArguments(f.muxer, f.output, f.input,
+                                                          f.outDir + "/temp0009.avi")));
+    EXPECT_FALSE(exists(f.scratch.file("elsewhere.avi")));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(f.output), kMuxed);
+}
+
 // Takes every temp name in the folder. Hard links to one empty file are far
 // cheaper to make than 32768 separate files.
 void fillWithTempNames(const std::string& folder, const std::string& extension) {

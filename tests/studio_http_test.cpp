@@ -106,6 +106,41 @@ TEST_F(StudioHttp, TheCookieDoesNotOpenTheApi) {
     EXPECT_EQ(send(api).status, 403);
 }
 
+// Every API route with a request it would answer: the page key in the
+// cookie alone gets 403 on each, the token gets past the check.
+TEST_F(StudioHttp, TheCookieAloneOpensNoApiRoute) {
+    const std::string jobBody = json{{"job", session_.jobJson()}, {"frame", 1}}.dump();
+    struct Route {
+        std::string method, path, body;
+    };
+    // The render starts last: the cancel before it finds none running.
+    const std::vector<Route> routes = {
+        {"GET", "/api/job", ""},         {"GET", "/api/frame", ""},
+        {"GET", "/api/render", ""},      {"POST", "/api/view", jobBody},
+        {"POST", "/api/output", jobBody}, {"POST", "/api/track", jobBody},
+        {"POST", "/api/check", jobBody}, {"POST", "/api/save", jobBody},
+        {"POST", "/api/render/cancel", ""}, {"POST", "/api/render", ""}};
+    const std::string before = readFile(session_.scriptPath());
+    for (const Route& route : routes) {
+        camdrift::Request request = bare(route.method, route.path);
+        if (route.path == "/api/frame") request.query = {{"n", "1"}};
+        request.body = route.body;
+        request.headers["cookie"] = std::string("camdrift_studio_5555=") + kStudioPageKey;
+        const camdrift::Response refused = send(request);
+        EXPECT_EQ(refused.status, 403) << route.method << " " << route.path;
+        EXPECT_EQ(json::parse(refused.body)["error"], "this studio session needs its token");
+    }
+    EXPECT_EQ(readFile(session_.scriptPath()), before) << "nothing was saved";
+    for (const Route& route : routes) {
+        camdrift::Request request = tokenRequest(route.method, route.path);
+        if (route.path == "/api/frame") request.query = {{"n", "1"}};
+        request.body = route.body;
+        const int status = send(request).status;
+        EXPECT_TRUE(status == 200 || (route.path == "/api/render/cancel" && status == 409))
+            << route.method << " " << route.path << ": " << status;
+    }
+}
+
 TEST_F(StudioHttp, OnlyTheEmbeddedFilesAreServed) {
     for (const char* path : {"/", "/app.js", "/api.js", "/plot.js", "/panels.js",
                              "/source_view.js", "/studio.css", "/favicon.svg"}) {
@@ -145,6 +180,12 @@ TEST_F(StudioHttp, FrameNumbersOutsideTheSourceAreNotFound) {
         {"+1", 400}, {"1.0", 400}, {"", 400}, {"0x1", 400}, {" 1", 400}, {"99999999999", 400}};
     for (const auto& [n, status] : table) {
         EXPECT_EQ(session_.get("/api/frame", {{"n", n}}).status, status) << "n=" << n;
+    }
+    // Frame 12 of 12 is past the end, not a frame that failed to decode.
+    for (const char* n : {"12", "13"}) {
+        EXPECT_EQ(json::parse(session_.get("/api/frame", {{"n", n}}).body)["error"],
+                  "the source has no such frame")
+            << "n=" << n;
     }
     EXPECT_EQ(session_.get("/api/frame", {}).status, 400);
     EXPECT_EQ(session_.get("/api/frame", {{"n", "1"}, {"maxWidth", "15"}}).status, 400);
@@ -217,6 +258,9 @@ TEST_F(StudioHttp, TheFrameOfABodyMustBeAFrameOfTheSource) {
             << frame.dump();
     }
     EXPECT_EQ(session_.post("/api/view", json{{"job", job}}).status, 400);
+    const camdrift::Response pastTheEnd =
+        session_.post("/api/view", json{{"job", job}, {"frame", 12}});
+    EXPECT_EQ(json::parse(pastTheEnd.body)["error"], "the source has no such frame");
 }
 
 TEST_F(StudioHttp, ExtremeValuesNeverCrash) {

@@ -244,6 +244,26 @@ TEST(InterpolateView, DifferencesDoNotOverflow) {
     EXPECT_NEAR(view.zoom, 50.0, 1e-6);
 }
 
+// At 10 fps and 1 s, T is 20, 10 and 5 frames for codes 1, 2 and 3. A
+// segment of exactly T frames moves linearly from its first frame on; one
+// frame longer holds, then ramps in whole steps. Seven steps of zoom don't
+// divide by T, so a ramp can't pass for the linear blend.
+TEST(InterpolateView, ASegmentAsLongAsItsRampIsLinearForEveryCode) {
+    for (const auto& [code, T] : {std::pair{1, 20}, std::pair{2, 10}, std::pair{3, 5}}) {
+        SCOPED_TRACE(testing::Message() << "code " << code << ", T = " << T);
+        ASSERT_EQ(transitionFrames(code, 1.0, 10.0), T);
+        ViewState view;
+        interpolateView(view, 41, Segment{40, 40 + T, 0, 7, 50, 43, 50, 50, code}, 1.0, 10.0);
+        EXPECT_EQ(view.zoom, 7.0 / T);
+        EXPECT_EQ(view.centerX, -7.0 / T + 50);
+        interpolateView(view, 41, Segment{40, 41 + T, 0, 7, 50, 43, 50, 50, code}, 1.0, 10.0);
+        EXPECT_EQ(view.zoom, 0.0);
+        EXPECT_EQ(view.centerX, 50.0);
+        interpolateView(view, 42, Segment{40, 41 + T, 0, 7, 50, 43, 50, 50, code}, 1.0, 10.0);
+        EXPECT_EQ(view.zoom, 7.0 - 7 * (T - 1) / T);  // whole steps, truncated
+    }
+}
+
 TEST(InterpolateView, ZeroLengthRampPastItsEndShowsTheEnd) {
     ViewState view;
     interpolateView(view, 130, Segment{0, 100, 100, 50, 50, 20, 50, 80, 2}, 0.0, 25.0);

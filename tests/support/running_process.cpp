@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +49,15 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
+void endWithParent(pid_t parent) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // A parent that died between the fork and prctl sent nothing; the child
+    // then belongs to another process already.
+    if (getppid() != parent) {
+        _exit(125);
+    }
+}
+
 RunningProcess::RunningProcess(const std::vector<std::string>& argv, const RunOptions& options) {
     int outPipe[2];
     int errPipe[2];
@@ -58,8 +68,11 @@ RunningProcess::RunningProcess(const std::vector<std::string>& argv, const RunOp
     std::vector<std::string> environment = buildEnvironment(options);
     std::vector<char*> argPointers = pointers(args);
     std::vector<char*> envPointers = pointers(environment);
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+        endWithParent(parent);
+        ::signal(SIGPIPE, SIG_DFL);
         setsid();
         int devNull = open("/dev/null", O_RDONLY);
         dup2(devNull, 0);
@@ -72,6 +85,10 @@ RunningProcess::RunningProcess(const std::vector<std::string>& argv, const RunOp
         }
         execve(argPointers[0], argPointers.data(), envPointers.data());
         _exit(127);
+    }
+    if (pid_ < 0) {
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+        throw std::runtime_error("fork failed");
     }
     close(outPipe[1]);
     close(errPipe[1]);
