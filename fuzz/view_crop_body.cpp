@@ -1,5 +1,7 @@
-// Fuzz body for the view track and the crop rectangle: whatever the keyframes,
-// frame rate and transition time, every frame's crop lies inside the frame.
+// Fuzz body for the view track and the crop rectangles: whatever the
+// keyframes, frame rate, transition time and output size, every frame's crop
+// lies inside the frame, in the source's shape and in the output's, and the
+// output-shaped one never outgrows its largest window.
 #include <string>
 #include <vector>
 
@@ -54,11 +56,25 @@ std::string checkViewCrop(const uint8_t* data, size_t size) {
     std::vector<camdrift::Keyframe> keyframes(bytes.byte() % (kMaxKeyframes + 1));
     for (auto& keyframe : keyframes) keyframe = keyframeFrom(bytes);
 
+    // Read last, so inputs written before the output-shaped crop keep their meaning.
+    const cv::Size output(1 + bytes.u16() % kMaxFrameSide, 1 + bytes.u16() % kMaxFrameSide);
+    const cv::Size base = camdrift::outputShapedBase(cv::Size(width, height), output);
+    if (!insideFrame(cv::Rect(cv::Point(), base), width, height)) {
+        return "window " + std::to_string(base.width) + "x" + std::to_string(base.height) +
+               " of output " + std::to_string(output.width) + "x" +
+               std::to_string(output.height) + " outside the frame";
+    }
+
     camdrift::ViewTrack track(keyframes, transitionSeconds, fps);
     for (int32_t cur = 0; cur < frames; ++cur) {
         const camdrift::ViewState& view = track.selectSegment(cur);
         const cv::Rect rect = camdrift::computeCropRect(width, height, view);
         if (!insideFrame(rect, width, height)) return describe(cur, view, rect, width, height);
+        const cv::Rect shaped = camdrift::computeShapedCropRect(cv::Size(width, height), base, view);
+        if (!insideFrame(shaped, width, height) || shaped.width > base.width ||
+            shaped.height > base.height) {
+            return "output-shaped " + describe(cur, view, shaped, width, height);
+        }
     }
     return {};
 }

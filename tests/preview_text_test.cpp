@@ -2,6 +2,7 @@
 // number tokens, the movement into each keyframe and the whole text.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "preview/job_facts.h"
@@ -154,3 +155,27 @@ TEST(ReadingText, LabelColumnFitsWideAndNonAsciiLabels) {
 }
 
 }  // namespace
+
+// Only a job that asks for the output's shape gets a crop row, with the
+// largest window the source allows.
+TEST(ReadingText, TellsTheCropWindowOfAnOutputShapedJob) {
+    auto cropRow = [](const std::string& sizeLines, std::optional<SourceInfo> source) {
+        const std::string text = "phones crop=output\nin.mp4\nout.mp4\n\navc1\n1\n" + sizeLines;
+        PreviewInput input = readPreviewInput(decodeJobScriptBytes(text), ".");
+        input.source = source;
+        const std::string report = describeReading(input, "j");
+        const size_t at = report.find("  crop ");
+        return at == std::string::npos ? std::string()
+                                       : report.substr(at, report.find('\n', at) + 1 - at);
+    };
+    const SourceInfo hd{1920, 1080, 25.0, 250};
+    EXPECT_EQ(cropRow("1080\n1920\n", hd),
+              "  crop          the output's shape (crop=output on line 1): a window of at most "
+              "607 x 1080, zoom 100 and up\n");
+    EXPECT_EQ(cropRow("1080\n1920\n", std::nullopt),
+              "  crop          the output's shape (crop=output on line 1); its largest window "
+              "needs the source's size\n");
+    EXPECT_EQ(cropRow("0\n1920\n", hd),
+              "  crop          the output's shape (crop=output on line 1), but without a usable "
+              "output size the source's\n");
+}

@@ -152,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {}, true,
                     {"warning: line 7: output width \"0640\" is read as octal: 416\n",
                      "warning: line 7: output size 416 x 240 has another aspect ratio than the "
-                     "source's 1280 x 720; the picture will be stretched\n",
+                     "source's 1280 x 720; the picture will be stretched (write crop=output on line 1 "
+                     "to crop in the output's shape instead)\n",
                      "warning: line 8: output height \"0360\" is read as octal: 240\n"}},
         WarningCase{"unusableOutputSize", {"in.avi", "out.avi", "", "XVID", "1.5", "0", "-360"},
                     {}, true,
@@ -178,13 +179,30 @@ INSTANTIATE_TEST_SUITE_P(
         WarningCase{"aspectAPixelOffBothWays",
                     {"in.avi", "out.avi", "", "XVID", "1.5", "640", "361"}, {}, true,
                     {"warning: line 7: output size 640 x 361 has another aspect ratio than the "
-                     "source's 1280 x 720; the picture will be stretched\n",
+                     "source's 1280 x 720; the picture will be stretched (write crop=output on line 1 "
+                     "to crop in the output's shape instead)\n",
                      "warning: line 8: output size 640 x 361 is written as 640 x 360: OpenCV's "
                      "writer rounds each side down to an even number and drops the last row\n"}},
         WarningCase{"aspectStretched", {"in.avi", "out.avi", "", "XVID", "1.5", "640", "480"},
                     {}, true,
                     {"warning: line 7: output size 640 x 480 has another aspect ratio than the "
-                     "source's 1280 x 720; the picture will be stretched\n"}},
+                     "source's 1280 x 720; the picture will be stretched (write crop=output on line 1 "
+                     "to crop in the output's shape instead)\n"}},
+        // A window of the output's shape is never stretched, whatever the shape.
+        WarningCase{"outputShapedCropNeverStretches",
+                    {"in.avi", "out.avi", "", "XVID", "1.5", "1080", "1920", {}, true,
+                     "phones crop=output"},
+                    {}, true, {}},
+        WarningCase{"misspeltSettings",
+                    {"in.avi", "out.avi", "", "XVID", "1.5", "640", "360", {}, true,
+                     "Talk Crop=output crop=outptu E=mc2"},
+                    {}, true,
+                    {"warning: line 1: \"Crop=output\" looks like a setting but isn't one "
+                     "camdrift knows, so it changes nothing (the settings are crop=output and "
+                     "crop=source, in lower case)\n",
+                     "warning: line 1: \"crop=outptu\" looks like a setting but isn't one "
+                     "camdrift knows, so it changes nothing (the settings are crop=output and "
+                     "crop=source, in lower case)\n"}},
         WarningCase{"otherDecimalSeparator", {"in.avi", "out.avi", "", "XVID", "1,5"}, {}, true,
                     {"warning: line 6: text \",5\" after the transition time 1 is not part of "
                      "it; the output width and height can't be read past it, and the first "

@@ -48,7 +48,10 @@ struct Cell {
     int exitStatus;         // of both runs
     bool muxer = false;     // /usr/bin/ffmpeg copies the source's sound
     const char* captureOptions = nullptr;  // OPENCV_FFMPEG_CAPTURE_OPTIONS for both runs
+    const char* title = "camdrift test job";  // line 1, where settings go
 };
+
+constexpr const char* kOutputShaped = "reframed crop=output";
 
 const Cell kCells[] = {
     // One source through every codec and container kind.
@@ -81,6 +84,11 @@ const Cell kCells[] = {
     {"mpeg4_xvid.avi", "HFYU", "avi", 64, 48, "libav", "opencv", 0},
     {"mpeg4_xvid.avi", "XVID", "avi", 64, 48, "opencv", "libav", 0, false, "probesize;5000000"},
     {"mpeg4_xvid.avi", "QQQQ", "avi", 64, 48, "libav", "none", 1},
+    // Windows of the output's shape: tall from wide, square from an upright
+    // phone clip, wide from a B-framed source, with odd sides.
+    {"mpeg4_xvid.avi", "XVID", "avi", 36, 64, "libav", "libav", 0, false, nullptr, kOutputShaped},
+    {"phone_90_aac.mp4", "avc1", "mp4", 64, 64, "libav", "libav", 0, true, nullptr, kOutputShaped},
+    {"h264_bframes.mp4", "MJPG", "avi", 97, 31, "libav", "libav", 0, false, nullptr, kOutputShaped},
 };
 
 // Shown by gtest when a cell fails.
@@ -107,7 +115,7 @@ CellRun runCell(const Cell& cell, const std::string& folder, const std::string& 
     writeFile(folder + "/job.txt",
               jobScriptText({sourcePath, output, cell.muxer ? "/usr/bin/ffmpeg" : "", cell.codec,
                              "0.3", std::to_string(cell.width), std::to_string(cell.height),
-                             kKeyframes}));
+                             kKeyframes, true, cell.title}));
     RunOptions options;
     options.cwd = folder;
     options.env["CAMDRIFT_VIDEO_IO_LOG"] = folder + "/io.log";
@@ -182,6 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Cells, VideoIoDifferential, ::testing::ValuesIn(kCells)
                              std::string name = std::string(info.param.source) + "_" +
                                                 info.param.codec + "_" + info.param.extension;
                              if (info.param.captureOptions != nullptr) name += "_captureOptions";
+                             if (info.param.title == kOutputShaped) name += "_cropOutput";
                              for (char& c : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              }

@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "preview/sheet_geometry.h"
 #include "preview/view_plot.h"
-#include "render/crop_rect.h"
+#include "render/frame_render.h"
 #include "script/utf8.h"
 #include "video/upright_frame.h"
 #include "video/video_open.h"
@@ -99,6 +99,7 @@ struct SheetThumb {
 struct SheetContent {
     std::string title;
     cv::Size source;                  // the reported frame size
+    CropShaping shaping;              // how the job's views become rectangles
     std::vector<SheetThumb> thumbs;   // in frame order
     std::vector<ViewState> views;     // every frame's view, for the plot
     std::vector<Motion> motions;      // every frame's motion, for the plot's shading
@@ -135,9 +136,9 @@ void drawFrame(cv::Mat& area, const SheetThumb& thumb, const cv::Rect& kept) {
 }
 
 void drawThumb(cv::Mat& sheet, const cv::Rect& cell, const cv::Rect& caption,
-               const SheetThumb& thumb, cv::Size reported) {
+               const SheetThumb& thumb, cv::Size reported, const CropShaping& shaping) {
     const cv::Size size = frameSize(thumb, reported);
-    const cv::Rect crop = computeCropRect(size.width, size.height, thumb.view);
+    const cv::Rect crop = viewRect(size, thumb.view, shaping);
     const cv::Rect kept = scaleToThumb(crop, size, cell.size());
     cv::Mat area = sheet(cell);
     drawFrame(area, thumb, kept);
@@ -159,7 +160,8 @@ cv::Mat drawContactSheet(const SheetContent& content) {
     cv::Mat sheet(layout.size, CV_8UC3, kPaper);
     drawText(sheet, content.title, layout.title.tl() + cv::Point(0, 20), kInk, 0.6);
     for (size_t i = 0; i < content.thumbs.size(); ++i) {
-        drawThumb(sheet, layout.thumbs[i], layout.captions[i], content.thumbs[i], content.source);
+        drawThumb(sheet, layout.thumbs[i], layout.captions[i], content.thumbs[i], content.source,
+                  content.shaping);
     }
     drawViewPlot(sheet, layout, content.views, content.motions, content.keyframes);
     return sheet;
@@ -184,6 +186,7 @@ ContactSheet makeContactSheet(const JobScript& job, const SourceInfo& source,
     SheetContent content;
     content.title = title;
     content.source = cv::Size(source.width, source.height);
+    content.shaping = cropShapingOf(job);
     content.views = viewPath(job, source.fps, frames);
     content.motions = motionPath(content.views, job, source.fps);
     content.keyframes = job.keyframes;

@@ -7,7 +7,9 @@
 #include "platform/platform.h"
 #include "preview/keyframe_warnings.h"
 #include "preview/report_text.h"
+#include "render/frame_render.h"
 #include "script/scanf_scan.h"
+#include "script/title_settings.h"
 #include "script/utf8.h"
 #include "video/upright_frame.h"
 
@@ -237,12 +239,14 @@ void addOddSizeWarning(const JobScript& job, std::vector<Warning>& warnings) {
 void addAspectWarning(const PreviewInput& input, std::vector<Warning>& warnings) {
     const JobScript& job = input.job;
     if (!input.source || job.outputWidth <= 0 || job.outputHeight <= 0) return;
+    if (cropShapingOf(job).outputShaped) return;  // the window has the output's shape
     const SourceInfo& source = *input.source;
     if (source.width <= 0 || source.height <= 0) return;
     if (!stretches(job.outputWidth, job.outputHeight, source.width, source.height)) return;
     warnings.push_back({kWidthLine, platform::formatText(
         "output size %d x %d has another aspect ratio than the source's %d x %d; the "
-        "picture will be stretched",
+        "picture will be stretched (write crop=output on line 1 to crop in the output's shape "
+        "instead)",
         static_cast<int>(job.outputWidth), static_cast<int>(job.outputHeight),
         static_cast<int>(source.width), static_cast<int>(source.height))});
 }
@@ -256,6 +260,23 @@ void addHeaderWarnings(const PreviewInput& input, std::vector<Warning>& warnings
                     input.job.outputHeight, input, warnings);
     addOddSizeWarning(input.job, warnings);
     addAspectWarning(input, warnings);
+}
+
+}  // namespace
+
+// ---- Line 1: settings among the title's words ----
+
+namespace {
+
+constexpr int kTitleLine = 1;
+
+void addSettingWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
+    for (const std::u16string& word : misspeltSettingWords(input.report.title)) {
+        warnings.push_back({kTitleLine, platform::formatText(
+            "%s looks like a setting but isn't one camdrift knows, so it changes nothing "
+            "(the settings are crop=output and crop=source, in lower case)",
+            quoted(word).c_str())});
+    }
 }
 
 }  // namespace
@@ -282,6 +303,7 @@ bool isNumberToken(const std::u16string& token) {
 
 std::vector<Warning> checkJob(const PreviewInput& input) {
     std::vector<Warning> warnings;
+    addSettingWarnings(input, warnings);
     addSourceWarnings(input, warnings);
     addFileWarnings(input, warnings);
     addHeaderWarnings(input, warnings);

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "preview/report_text.h"
+#include "render/frame_render.h"
 #include "render/view_track.h"
 
 namespace camdrift {
@@ -138,14 +139,16 @@ void addFrameWarnings(const Attempts& keyframes, size_t i, const std::optional<S
     }
 }
 
-void addViewWarnings(const KeyframeAttempt& at, std::vector<Warning>& warnings) {
+void addViewWarnings(const KeyframeAttempt& at, bool outputShaped, std::vector<Warning>& warnings) {
     const Keyframe& k = at.values;
     if (k.zoom <= 0) {
         warnings.push_back({at.labelLine, platform::formatText(
             "zoom %d is 0 or less; the view shrinks to a single pixel", static_cast<int>(k.zoom))});
     } else if (k.zoom > 100) {
         warnings.push_back({at.labelLine, platform::formatText(
-            "zoom %d is over 100; the whole frame is shown", static_cast<int>(k.zoom))});
+            "zoom %d is over 100; %s", static_cast<int>(k.zoom),
+            outputShaped ? "the largest window of the output's shape is shown"
+                         : "the whole frame is shown")});
     }
     const std::pair<const char*, int32_t> centres[] = {{"centerX", k.centerX},
                                                       {"centerY", k.centerY}};
@@ -181,9 +184,10 @@ void addCodeWarnings(const PreviewInput& input, const KeyframeAttempt& at, size_
 
 void addValueWarnings(const PreviewInput& input, std::vector<Warning>& warnings) {
     const Attempts keyframes = acceptedAttempts(input.report);
+    const bool outputShaped = cropShapingOf(input.job).outputShaped;
     for (size_t i = 0; i < keyframes.size(); ++i) {
         addFrameWarnings(keyframes, i, input.source, warnings);
-        addViewWarnings(*keyframes[i], warnings);
+        addViewWarnings(*keyframes[i], outputShaped, warnings);
         addCodeWarnings(input, *keyframes[i], i, warnings);
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "render/crop_rect.h"
+#include "render/frame_render.h"
 #include "render/view_track.h"
 #include "script/utf8.h"
 
@@ -135,6 +137,25 @@ std::string row(const char* name, const std::string& value) {
     return formatText("  %-13s %s\n", name, value.c_str());
 }
 
+// Only a job that asks for the output's shape gets the row: every other job
+// crops as it always has.
+std::string cropShapeRow(const PreviewInput& input) {
+    const JobScript& job = input.job;
+    if (job.cropShape != CropShape::Output) return "";
+    const std::string shape = "the output's shape (crop=output on line 1)";
+    const CropShaping shaping = cropShapingOf(job);
+    if (!shaping.outputShaped) {
+        return row("crop", shape + ", but without a usable output size the source's");
+    }
+    if (!input.source || input.source->width < 1 || input.source->height < 1) {
+        return row("crop", shape + "; its largest window needs the source's size");
+    }
+    const cv::Size base = outputShapedBase(cv::Size(input.source->width, input.source->height),
+                                           shaping.output);
+    return row("crop", shape + formatText(": a window of at most %d x %d, zoom 100 and up",
+                                          base.width, base.height));
+}
+
 // Characters on screen, not bytes: UTF-8 continuation bytes don't count.
 size_t shownWidth(const std::string& utf8) {
     return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
@@ -169,6 +190,7 @@ std::string describeReading(const PreviewInput& input, const std::string& script
     text += row("transition", transitionText(input));
     text += row("output size", sideText(report.widthScanned, job.outputWidth) + " x " +
                                    sideText(report.heightScanned, job.outputHeight));
+    text += cropShapeRow(input);
     text += row("source", sourceText(input.source));
     return text + keyframeTable(input);
 }

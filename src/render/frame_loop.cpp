@@ -22,6 +22,7 @@ public:
         : source_(source),
           writer_(writer),
           outputSize_(job.outputWidth, job.outputHeight),
+          shaping_(cropShapingOf(job)),
           track_(job.keyframes, job.transitionSeconds, info.fps) {}
 
     // False when the source yields no frame.
@@ -31,7 +32,7 @@ public:
         }
         // The view is set on the picture as it is meant to be seen: the
         // source's frames are upright.
-        const cv::Rect rect = viewRect(source_.frameSize(), track_.selectSegment(cur_));
+        const cv::Rect rect = viewRect(source_.frameSize(), track_.selectSegment(cur_), shaping_);
         if (!source_.region(rect, crop_)) {
             return false;
         }
@@ -52,6 +53,7 @@ private:
     FrameSource& source_;
     FrameWriter& writer_;  // only its prepare(), on the thread that makes frames
     const cv::Size outputSize_;
+    const CropShaping shaping_;
     ViewTrack track_;
     cv::Mat crop_;  // the view's part of the current frame
     int32_t cur_ = 0;

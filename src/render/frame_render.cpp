@@ -13,7 +13,20 @@ constexpr size_t kTailBytes = 64;
 
 }  // namespace
 
-cv::Rect viewRect(cv::Size frameSize, const ViewState& view) {
+CropShaping cropShapingOf(const JobScript& job) {
+    CropShaping shaping;
+    shaping.outputShaped =
+        job.cropShape == CropShape::Output && job.outputWidth >= 1 && job.outputHeight >= 1;
+    if (shaping.outputShaped) {
+        shaping.output = cv::Size(job.outputWidth, job.outputHeight);
+    }
+    return shaping;
+}
+
+cv::Rect viewRect(cv::Size frameSize, const ViewState& view, const CropShaping& shaping) {
+    if (shaping.outputShaped) {
+        return computeShapedCropRect(frameSize, outputShapedBase(frameSize, shaping.output), view);
+    }
     if (view.zoom < 100.0) {
         return computeCropRect(frameSize.width, frameSize.height, view);
     }
@@ -24,8 +37,9 @@ void scaleView(const cv::Mat& crop, cv::Size outputSize, cv::Mat& scaled) {
     cv::resize(crop, scaled, outputSize, 0, 0, cv::INTER_LINEAR);
 }
 
-void renderView(const cv::Mat& frame, const ViewState& view, cv::Size outputSize, cv::Mat& scaled) {
-    scaleView(frame(viewRect(frame.size(), view)), outputSize, scaled);
+void renderView(const cv::Mat& frame, const ViewState& view, cv::Size outputSize, cv::Mat& scaled,
+                const CropShaping& shaping) {
+    scaleView(frame(viewRect(frame.size(), view, shaping)), outputSize, scaled);
 }
 
 cv::Mat paddedFrame(cv::Size size) {

@@ -35,6 +35,11 @@ inline CodecCode defaultCodecCode() {
     return code;
 }
 
+// The shape of the rectangle a view keeps: the source frame's (scaled to
+// the output size, stretched when the two differ) or the output's, a window
+// that pans across the frame. Chosen by a setting on line 1.
+enum class CropShape { Source, Output };
+
 struct JobScript {
     std::u16string inputPath;   // line 2, line end removed
     std::u16string outputPath;  // line 3, line end removed
@@ -44,6 +49,7 @@ struct JobScript {
     int32_t outputWidth = 0;    // 0 when line 7 doesn't scan
     int32_t outputHeight = 0;   // 0 when line 8 doesn't scan
     std::vector<Keyframe> keyframes;  // the accepted records, in file order
+    CropShape cropShape = CropShape::Source;  // `crop=output` on line 1 for the output's
 };
 
 }  // namespace camdrift

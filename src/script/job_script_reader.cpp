@@ -9,6 +9,7 @@
 #include "script/line_read.h"
 #include "script/line_tracker.h"
 #include "script/scanf_scan.h"
+#include "script/title_settings.h"
 #include "script/utf8.h"
 
 namespace camdrift {
@@ -85,7 +86,9 @@ JobScript parseJobScript(const std::u16string& fullText, const std::string& deci
     const size_t lineCount = countLineReads(text);
     JobScript script;
     size_t pos = 0;
-    takeLine(text, pos, kLineReadUnits);
+    // The title's settings count only within what the first line read takes.
+    std::u16string title = takeLine(text, pos, kLineReadUnits);
+    script.cropShape = cropShapeOfTitle(title);
     script.inputPath = takePathLine(text, pos);
     script.outputPath = takePathLine(text, pos);
     script.muxerPath = takePathLine(text, pos);
@@ -95,7 +98,11 @@ JobScript parseJobScript(const std::u16string& fullText, const std::string& deci
 
     const size_t attempts = lineCount > kHeaderLines ? lineCount - kHeaderLines : 0;
     LineTracker lines(text);
-    if (report) report->lineCount = static_cast<int>(lineCount);
+    if (report) {
+        report->lineCount = static_cast<int>(lineCount);
+        trimLineEnd(title);
+        report->title = std::move(title);
+    }
     script.keyframes =
         readKeyframes(text, pos, attempts, report ? &report->attempts : nullptr, lines);
     return script;

@@ -24,6 +24,7 @@ struct KeyframeAttempt {
 // How the header and the keyframe section were read.
 struct ReadReport {
     int lineCount = 0;                     // the counting pass's result
+    std::u16string title;                  // line 1 as its read took it, line end removed
     bool transitionScanned = false;
     bool widthScanned = false;
     bool heightScanned = false;

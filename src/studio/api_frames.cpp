@@ -87,7 +87,7 @@ Response postView(const Request& request, StudioState& state) {
     const ViewState view = viewAt(read, state.frames.info().fps, frame);
     const cv::Size size = sourceSize(state);
     return jsonResponse(200, {{"frame", frame}, {"view", viewJson(view)},
-                              {"crop", rectJson(cropRectOf(size, view))}});
+                              {"crop", rectJson(cropRectOf(size, view, read))}});
 }
 
 Response postOutput(const Request& request, StudioState& state) {

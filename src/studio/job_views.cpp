@@ -19,16 +19,17 @@ ViewState viewAt(const JobScript& job, double fps, int32_t frame) {
     return view;
 }
 
-cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view) {
-    return viewRect(sourceSize, view);
+cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view, const JobScript& job) {
+    return viewRect(sourceSize, view, cropShapingOf(job));
 }
 
 Track trackOf(const JobScript& job, double fps, int32_t frameCount, cv::Size sourceSize) {
     Track track;
     track.views = viewPath(job, fps, frameCount);
     track.crops.reserve(track.views.size());
+    const CropShaping shaping = cropShapingOf(job);
     for (const ViewState& view : track.views) {
-        track.crops.push_back(cropRectOf(sourceSize, view));
+        track.crops.push_back(viewRect(sourceSize, view, shaping));
     }
     const std::vector<Motion> motions = motionPath(track.views, job, fps);
     track.motion.reserve(motions.size());
@@ -40,7 +41,8 @@ Track trackOf(const JobScript& job, double fps, int32_t frameCount, cv::Size sou
 
 cv::Mat outputFrame(const cv::Mat& upright, const JobScript& job, const ViewState& view) {
     cv::Mat scaled;
-    renderView(upright, view, cv::Size(job.outputWidth, job.outputHeight), scaled);
+    renderView(upright, view, cv::Size(job.outputWidth, job.outputHeight), scaled,
+               cropShapingOf(job));
     return scaled;
 }
 

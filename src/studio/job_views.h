@@ -21,8 +21,9 @@ JobScript readAsTool(const StudioJob& job, const std::string& decimalPoint);
 ViewState viewAt(const JobScript& job, double fps, int32_t frame);
 
 // The crop rectangle of `view` on a frame of `sourceSize`, in its pixels, as
-// a run crops it (the whole frame from zoom 100 up, however large).
-cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view);
+// a run of `job` crops it (in the source's shape, the whole frame from zoom
+// 100 up, however large; or in the output's shape when the job asks for it).
+cv::Rect cropRectOf(cv::Size sourceSize, const ViewState& view, const JobScript& job);
 
 struct Track {
     std::vector<ViewState> views;  // frames 0 to frameCount - 1
